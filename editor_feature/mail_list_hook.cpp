@@ -1,0 +1,36 @@
+#include "editor_feature/mail_list_hook.h"
+
+#include <cstring>
+
+#include "editor_feature/open_in_editor.h"
+#include "host/host_api.h"
+#include "settings/settings_key.h"
+
+namespace kestrano {
+
+WindowHook mailListHook{&MailListHook};
+
+namespace {
+
+bool IsOutbox(LPCSTR folder) noexcept { return std::strstr(folder, kOutboxMarker) != nullptr; }
+
+// The status is read before the host sees the double-click, so a mail the
+// host is about to mark read still counts as unread here.
+void OnDoubleClick(HWND window, LPARAM lParam) noexcept {
+    if (settingsKey.ReadFlag(kDoubleClickSwitch) != 1) return;
+    const LPCSTR folder = hostApi.GetCurrentFolder();
+    if (!folder || IsOutbox(folder)) return;
+    const DWORD status = hostApi.GetStatus(hostApi.GetCurrentMail());
+    if ((status & kMailRead) || settingsKey.ReadFlag(kUnreadDoubleClickSwitch) == 1) {
+        OpenInExternalEditor(window, lParam);
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK MailListHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDBLCLK) OnDoubleClick(window, lParam);
+    return ::CallWindowProcA(mailListHook.previous, window, message, wParam, lParam);
+}
+
+}  // namespace kestrano

@@ -1,0 +1,17 @@
+#pragma once
+// Double-click on the host's mail list: opens the current mail in the
+// external editor before the host handles the same double-click.
+
+#include <windows.h>
+
+#include "host/window_hook.h"
+
+namespace kestrano {
+
+// Folders whose identifier holds this (case-sensitive) are the host's outbox.
+inline constexpr char kOutboxMarker[] = "Outbox";
+
+LRESULT CALLBACK MailListHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+extern WindowHook mailListHook;
+
+}  // namespace kestrano

@@ -1,0 +1,44 @@
+#pragma once
+// Writing the current mail to a file named after its subject in the host's
+// temporary folder, and opening that file in the user's external editor.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace kestrano {
+
+// Code page 932 texts, exactly as the host shows them.
+// 外部エディタで開く (the command's comment for the host)
+inline constexpr char kOpenCommandComment[] =
+    "\x8AO\x95\x94\x83G\x83"
+    "f\x83"
+    "B\x83^\x82\xC5\x8AJ\x82\xAD";
+// 外部エディタで開く(&X) (the context-menu entry)
+inline constexpr char kOpenMenuText[] =
+    "\x8AO\x95\x94\x83G\x83"
+    "f\x83"
+    "B\x83^\x82\xC5\x8AJ\x82\xAD(&X)";
+
+inline constexpr char kNoSubject[] = "(no subject)";
+
+// The highest counter tried when looking for a free file name.
+inline constexpr int kMaxNameCounter = 99999;
+
+// Host command callback: the current mail into a new file, then the editor on it.
+void WINAPI OpenInExternalEditor(HWND window, LPARAM parameter);
+
+// Replaces every character Windows forbids in a file name with '_': the nine
+// reserved punctuation marks and the control characters U+0001 to U+001F.
+void SanitizeFileName(std::wstring& name) noexcept;
+
+// The first of base, base(1), base(2), ... that does not open as an existing
+// file; base(99999) untested once all before it exist. Nothing when a name
+// opens as something other than a disk file (a device such as NUL or COM1).
+std::optional<std::wstring> MakeUniqueFileName(const std::wstring& base);
+
+// Puts the entry at the head of the mail list's context menu, a separator below it.
+void AddOpenEntryToContextMenu(HMENU menu) noexcept;
+
+}  // namespace kestrano
