@@ -1,0 +1,99 @@
+#include "devhost/editor_record.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "devhost/text.h"
+
+namespace devhost {
+
+namespace {
+
+constexpr wchar_t kRecordExtension[] = L".record";
+
+std::wstring ModuleFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Record layout: the command line in UTF-8, then a line holding 1 or 0 (file
+// read or not), then the file's bytes up to the end.
+std::string Serialize(const EditorLaunch& launch) {
+    return ToUtf8(launch.commandLine) + "\n" + (launch.fileRead ? "1" : "0") + "\n" + launch.content;
+}
+
+EditorLaunch Parse(const std::string& record) {
+    EditorLaunch launch;
+    const size_t first = record.find('\n');
+    const size_t second = record.find('\n', first + 1);
+    if (first == std::string::npos || second == std::string::npos) return launch;
+    launch.commandLine = Decode(record.substr(0, first), CP_UTF8);
+    launch.fileRead = record.compare(first + 1, second - first - 1, "1") == 0;
+    launch.content = record.substr(second + 1);
+    int count = 0;
+    if (LPWSTR* arguments = ::CommandLineToArgvW(launch.commandLine.c_str(), &count)) {
+        launch.arguments.assign(arguments, arguments + count);
+        ::LocalFree(arguments);
+    }
+    return launch;
+}
+
+}  // namespace
+
+std::wstring RecordingEditorPath() { return ModuleFolder() + kRecordingEditorName; }
+
+bool WriteEditorLaunch(const std::wstring& folder, const EditorLaunch& launch) {
+    // Written under a temporary name and renamed, so a reader never sees half a record.
+    const std::wstring name =
+        folder + L"\\" + std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring partial = name + L".partial";
+    {
+        std::ofstream out(partial.c_str(), std::ios::binary);
+        out << Serialize(launch);
+        if (!out) return false;
+    }
+    return ::MoveFileW(partial.c_str(), (name + kRecordExtension).c_str()) != FALSE;
+}
+
+std::vector<EditorLaunch> ReadEditorLaunches(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*" + kRecordExtension).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            names.emplace_back(found.cFileName);
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    // Names start with the tick count: oldest first. Ties between launches in
+    // the same tick are rare and do not matter to anything that reads them.
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return std::stoull(a) < std::stoull(b) || (std::stoull(a) == std::stoull(b) && a < b);
+    });
+    std::vector<EditorLaunch> launches;
+    for (const std::wstring& name : names) launches.push_back(Parse(ReadWholeFile(folder + L"\\" + name)));
+    return launches;
+}
+
+std::vector<EditorLaunch> WaitForEditorLaunches(const std::wstring& folder, size_t count, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        auto launches = ReadEditorLaunches(folder);
+        if (launches.size() >= count || ::GetTickCount64() >= deadline) return launches;
+        ::Sleep(50);
+    }
+}
+
+}  // namespace devhost

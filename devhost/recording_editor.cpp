@@ -1,0 +1,34 @@
+// The recording editor: started by the plug-in in place of the user's text
+// editor, it records its command line and the bytes of the file it was given,
+// then exits.
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "devhost/editor_record.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    devhost::EditorLaunch launch;
+    launch.commandLine = ::GetCommandLineW();
+    int count = 0;
+    LPWSTR* arguments = ::CommandLineToArgvW(launch.commandLine.c_str(), &count);
+    if (arguments && count >= 2) {
+        std::ifstream file(arguments[1], std::ios::binary);
+        if (file) {
+            std::ostringstream bytes;
+            bytes << file.rdbuf();
+            launch.content = bytes.str();
+            launch.fileRead = true;
+        }
+    }
+    if (arguments) ::LocalFree(arguments);
+
+    wchar_t folder[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(devhost::kEditorRecordVariable, folder, MAX_PATH)) return 2;
+    return devhost::WriteEditorLaunch(folder, launch) ? 0 : 1;
+}

@@ -1,0 +1,50 @@
+#include "devhost/session.h"
+
+#include "devhost/host_registry.h"
+#include "devhost/host_state.h"
+#include "devhost/plugin.h"
+
+namespace devhost {
+
+bool OpenSession(const SessionOptions& options) {
+    if (options.createSettingsKey && !CreateSettingsKey()) return false;
+    if (!CreateHostWindows(options.windows)) return false;
+    if (!LoadPlugin()) return false;
+    if (options.startPlugin) StartPluginInHost();
+    return true;
+}
+
+void CloseSession() {
+    DestroyHostWindows();
+    UnloadPlugin();
+    ResetHostState();
+}
+
+std::wstring MakeScratchFolder(const std::wstring& prefix) {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    for (unsigned attempt = ::GetTickCount();; ++attempt) {
+        std::wstring folder = std::wstring(temp) + prefix + L" " + std::to_wstring(attempt) + L"\\";
+        if (::CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
+    }
+}
+
+void RemoveScratchFolder(const std::wstring& folder) {
+    if (folder.empty()) return;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                const std::wstring file = folder + found.cFileName;
+                ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(file.c_str());
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace devhost

@@ -1,0 +1,31 @@
+#pragma once
+// A mail-client session as the host runs one: its settings key, its windows,
+// the plug-in loaded beside it, started, and its main menu built. Tests and
+// the demo state only what differs from this.
+
+#include <windows.h>
+
+#include <string>
+
+#include "devhost/host_windows.h"
+
+namespace devhost {
+
+struct SessionOptions {
+    WindowOptions windows;
+    bool createSettingsKey = true;
+    bool startPlugin = true;  // BKC_OnStart and the main menu's BKC_OnMenuInit
+};
+
+// False when a window could not be made or the plug-in refused to load.
+bool OpenSession(const SessionOptions& options = {});
+// Closes the windows and unloads the plug-in; the host's state is reset.
+void CloseSession();
+
+// A new, empty folder in the system's temporary folder, whose name starts
+// with prefix; returned with a trailing backslash, as the host gives its own.
+std::wstring MakeScratchFolder(const std::wstring& prefix);
+// Deletes folder and the files in it.
+void RemoveScratchFolder(const std::wstring& folder);
+
+}  // namespace devhost
