@@ -1,23 +1,21 @@
 #!/usr/bin/env bash
-# wine-prefix.sh PREFIX: makes PREFIX a ready Wine prefix for the tests and the
+# wine-prefix.sh WINE: makes $WINEPREFIX a ready prefix for the tests and the
 # demo, once: initialised, Mono and Gecko not offered, the null graphics driver
-# (real windows and menus with no display) and no crash dialog (a crash fails a
-# test instead of hanging it). Run again, it only checks the marker.
+# (real windows and menus with no display) and no crash dialog (a crash fails
+# a test instead of hanging it). Run again, it only checks the marker.
 set -euo pipefail
-prefix=$1
-marker="$prefix/.kestrano-ready"
+wine=$1
+marker="$WINEPREFIX/.kestrano-ready"
 [ -f "$marker" ] && exit 0
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win32
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-mkdir -p "$prefix"
-echo "wine-prefix: initialising $prefix (a minute natively, ten or more where 32-bit code is emulated)..."
+mkdir -p "$WINEPREFIX"
+echo "wine-prefix: preparing $WINEPREFIX ($WINEARCH; about a minute natively, ten or more where 32-bit code is emulated)..."
 start=$(date +%s)
-wineboot --init >/dev/null 2>&1 || true
+"$wine" wineboot --init >/dev/null 2>&1 || true
 wineserver -w
-[ -f "$prefix/user.reg" ] || { echo "wine-prefix: wineboot made no prefix in $prefix" >&2; exit 1; }
-# The server has written the registry and is gone: extend the user hive directly.
-cat >> "$prefix/user.reg" <<'REG'
+[ -f "$WINEPREFIX/user.reg" ] || { echo "wine-prefix: wineboot made no prefix in $WINEPREFIX" >&2; exit 1; }
+# The server has saved the registry and is gone: extend the user hive directly.
+cat >> "$WINEPREFIX/user.reg" <<'REG'
 
 [Software\\Wine\\Drivers] 1765000000
 "Graphics"="null"

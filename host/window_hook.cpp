@@ -4,12 +4,14 @@ namespace kestrano {
 
 namespace {
 
+// In the 32-bit build these are GetWindowLongA and SetWindowLongA with
+// GWL_WNDPROC; the Ptr forms keep the 64-bit test build correct too.
 WNDPROC ProcedureOf(HWND window) noexcept {
-    return reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(::GetWindowLongA(window, GWL_WNDPROC)));
+    return reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC));
 }
 
 void SetProcedure(HWND window, WNDPROC procedure) noexcept {
-    ::SetWindowLongA(window, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(procedure)));
+    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
 }
 
 // Only undo our own hook: if someone subclassed the window after us, putting
