@@ -101,6 +101,10 @@ LRESULT CALLBACK MailListProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             if (const int row = RowAt(lParam); row >= 0) SelectMail(row);
             ::SetFocus(window);
             return 0;
+        case WM_RBUTTONDOWN:
+            // A right click chooses the mail its context menu is for.
+            if (const int row = RowAt(lParam); row >= 0) SelectMail(row);
+            return 0;
         case WM_LBUTTONDBLCLK:
             // Opening a mail marks it read.
             host.hostDoubleClicks.push_back({wParam, lParam});

@@ -138,6 +138,19 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
+// Wine's property sheet takes the focus, and with it the activation, before it
+// sets its caption; the mail client's dialog has its title from the start,
+// which the plug-in relies on when the main window's activation changes.
+LRESULT CALLBACK TitleBeforeActivation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND window = reinterpret_cast<HWND>(wParam);
+        if (window != TheHost().mainWindow && ::GetAncestor(window, GA_ROOT) == window) {
+            ::SetWindowTextW(window, kSettingsDialogTitle);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 HWND OpenSettingsDialog(HWND owner) {
@@ -167,7 +180,9 @@ HWND OpenSettingsDialog(HWND owner) {
     sheet.pszCaption = kSettingsDialogTitle;
     sheet.nPages = static_cast<UINT>(pages.size());
     sheet.ppsp = pages.data();
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, TitleBeforeActivation, nullptr, ::GetCurrentThreadId());
     host.settingsDialog = reinterpret_cast<HWND>(::PropertySheetW(&sheet));
+    if (hook) ::UnhookWindowsHookEx(hook);
     return host.settingsDialog;
 }
 

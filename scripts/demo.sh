@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The demo: installs what it needs, builds the plug-in, and runs it in the
+# development host under Wine with a sample mailbox, ending with a transcript
+# of what a user would see.
+#
+#   scripts/demo.sh          the 32-bit DLL (the product) is always built; the demo
+#                            runs it where this machine runs 32-bit x86 code natively,
+#                            and a 64-bit build of the same sources where it does not
+#   scripts/demo.sh --x86    runs the 32-bit build all the same (slow where emulated)
+#   scripts/demo.sh --x64    runs the 64-bit build
+#
+# KESTRANO_BUILD_ROOT puts the build folders elsewhere (default: build/).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+root=${KESTRANO_BUILD_ROOT:-$here/build}
+choice=auto
+for arg in "$@"; do
+  case $arg in
+    --x86) choice=x86 ;;
+    --x64) choice=x64 ;;
+    -h | --help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "demo: unknown option $arg (try --help)" >&2; exit 64 ;;
+  esac
+done
+
+say() { echo "demo: $*"; }
+
+# Runs a slow step with its output in a log, which is shown only when it fails.
+quietly() {
+  local log=$1
+  shift
+  if ! "$@" >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "demo: failed; the whole output is in $log" >&2
+    exit 1
+  fi
+}
+
+# Native 32-bit execution: the 32-bit loader runs, and not through the
+# qemu-i386 emulation that install-deps.sh registers where the kernel has none.
+runs_x86_natively() {
+  local qemu=/proc/sys/fs/binfmt_misc/qemu-i386
+  if [ -f "$qemu" ] && head -n 1 "$qemu" | grep -qx enabled; then
+    return 1
+  fi
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+build() {  # build PRESET: configures and builds the DLL and the demo host
+  local preset=$1 dir=$root/$1 start
+  start=$(date +%s)
+  if [ ! -f "$dir/build.ninja" ]; then
+    say "configuring the $preset build in $dir..."
+  fi
+  quietly "$root/$preset-configure.log" cmake -S "$here" --preset "$preset" -B "$dir"
+  say "building the $preset build (a few minutes the first time)..."
+  quietly "$root/$preset-build.log" cmake --build "$dir" --target Kestrano kestrano_demo recording_editor
+  say "built in $(($(date +%s) - start)) s."
+}
+
+mkdir -p "$root"
+say "checking the toolchains and Wine (installing them takes several minutes on a fresh machine)..."
+if [ "$(id -u)" -eq 0 ]; then
+  "$here/scripts/install-deps.sh"
+else
+  sudo "$here/scripts/install-deps.sh"
+fi
+
+build release
+dll=$root/release/bin/Kestrano.dll
+say "the plug-in: $dll ($(stat -c %s "$dll") bytes, 32-bit, the file to copy into the mail client's plug-in folder)"
+
+if [ "$choice" = auto ]; then
+  if runs_x86_natively; then
+    choice=x86
+  else
+    choice=x64
+    say "this machine emulates 32-bit x86 code (a minute or two per program start), so the demo runs a" \
+      "64-bit build of the same sources; scripts/demo.sh --x86 runs the 32-bit DLL instead."
+  fi
+fi
+if [ "$choice" = x86 ]; then
+  preset=release
+else
+  preset=x64-bench
+  build x64-bench
+fi
+
+"$root/$preset/wine-run.sh" --prepare-prefix
+say "running the demo in the development host (the $preset build)..."
+echo
+# Through a pipe Wine hands the demo's UTF-8 straight to the terminal; a Wine
+# console would redraw and wrap it on its own.
+set +e
+"$root/$preset/wine-run.sh" "$root/$preset/bin/kestrano_demo.exe" | cat
+status=${PIPESTATUS[0]}
+set -e
+exit "$status"

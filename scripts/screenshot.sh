@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# The picture for the README: the development host with the plug-in loaded, on
+# a virtual X display, after a double-click on a Japanese mail has opened it in
+# the external editor (Wine's notepad). Saves docs/screenshot.png.
+#
+#   scripts/screenshot.sh [--x86 | --x64] [OUTPUT.png]
+#
+# Like the demo it runs the 32-bit build where this machine runs 32-bit x86
+# code natively, and the 64-bit build of the same sources where it does not.
+# KESTRANO_BUILD_ROOT puts the build folders elsewhere (default: build/).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+root=${KESTRANO_BUILD_ROOT:-$here/build}
+output=$here/docs/screenshot.png
+choice=auto
+for arg in "$@"; do
+  case $arg in
+    --x86) choice=x86 ;;
+    --x64) choice=x64 ;;
+    -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -*) echo "screenshot: unknown option $arg (try --help)" >&2; exit 64 ;;
+    *) output=$(realpath -m "$arg") ;;
+  esac
+done
+
+say() { echo "screenshot: $*"; }
+
+quietly() {
+  local log=$1
+  shift
+  if ! "$@" >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "screenshot: failed; the whole output is in $log" >&2
+    exit 1
+  fi
+}
+
+runs_x86_natively() {
+  local qemu=/proc/sys/fs/binfmt_misc/qemu-i386
+  if [ -f "$qemu" ] && head -n 1 "$qemu" | grep -qx enabled; then
+    return 1
+  fi
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+mkdir -p "$root" "$(dirname "$output")"
+say "checking the toolchains, Wine, a virtual X display and a Japanese font (several minutes on a fresh machine)..."
+as_root "$here/scripts/install-deps.sh"
+# A virtual display, a font with Japanese glyphs, and ImageMagick's import.
+missing=()
+for p in xvfb xauth imagemagick fonts-ipafont-gothic; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  say "installing ${missing[*]}..."
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if [ "$choice" = auto ]; then
+  if runs_x86_natively; then choice=x86; else choice=x64; fi
+fi
+preset=release
+[ "$choice" = x64 ] && preset=x64-bench
+build=$root/$preset
+say "building the $preset build (a few minutes the first time)..."
+quietly "$root/$preset-configure.log" cmake --preset "$preset" -B "$build"
+quietly "$root/$preset-build.log" cmake --build "$build" --target kestrano_demo
+"$build/wine-run.sh" --prepare-prefix
+
+# The build's prefix draws nothing (the tests' null driver); the picture needs
+# a real one, so it gets a prefix of its own: a copy, drawing through X11 into
+# a Wine desktop (which paints the window frames no window manager would), with
+# a Japanese font for the editor.
+x11prefix=$build/wineprefix-x11
+if [ ! -f "$x11prefix/.kestrano-x11" ]; then
+  say "making the drawing prefix $x11prefix..."
+  rm -rf "$x11prefix"
+  cp -a --reflink=auto "$build/wineprefix" "$x11prefix"
+  sed -i 's/^"Graphics"="null"$/"Graphics"="x11"/' "$x11prefix/user.reg"
+  cat >>"$x11prefix/user.reg" <<'REG'
+
+[Software\\Wine\\Explorer] 1765000000
+"Desktop"="Default"
+
+[Software\\Wine\\Explorer\\Desktops] 1765000000
+"Default"="1024x640"
+
+[Software\\Microsoft\\Notepad] 1765000000
+"lfFaceName"="IPAGothic"
+"lfCharSet"=dword:00000080
+"iPointSize"=dword:0000008c
+"iWindowPosX"=dword:00000150
+"iWindowPosY"=dword:000000d8
+"iWindowPosDX"=dword:00000280
+"iWindowPosDY"=dword:00000160
+
+[Software\\Wine\\Fonts\\Replacements] 1765000000
+"MS UI Gothic"="IPAGothic"
+"MS Shell Dlg"="IPAGothic"
+"MS Shell Dlg 2"="IPAGothic"
+REG
+  touch "$x11prefix/.kestrano-x11"
+fi
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x640x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+# What wine-run.sh sets, with the drawing prefix in place of the build's.
+wine=$(sed -n 's/^KESTRANO_WINE:FILEPATH=//p' "$build/CMakeCache.txt")
+export WINEPREFIX=$x11prefix WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+sleep 2
+
+say "starting the host on display $display and double-clicking the first mail..."
+started=$(date +%s)
+editors() { pgrep -f 'notepad\.exe' | sort || true; }
+editors_before=$(editors)
+DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive \
+  --editor 'C:\windows\system32\notepad.exe' --open 1 >/dev/null 2>&1 &
+# The editor is a new process: seconds natively, minutes where emulated.
+until [ -n "$(comm -13 <(echo "$editors_before") <(editors))" ]; do
+  if [ $(($(date +%s) - started)) -gt 900 ]; then
+    echo "screenshot: the editor did not start within 15 minutes" >&2
+    exit 1
+  fi
+  sleep 2
+done
+# Until the editor has drawn its text.
+sleep "${KESTRANO_SCREENSHOT_SETTLE:-8}"
+DISPLAY=$display import -window root "$output"
+say "saved $output"
