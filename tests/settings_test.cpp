@@ -1,0 +1,189 @@
+// The plug-in's switches in the host's settings key: what reads back from
+// whatever the key holds, what start-up seeds, and that the key itself is
+// never the plug-in's to create.
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+#include <utility>
+
+#include "devhost/host_registry.h"
+#include "devhost/session.h"
+#include "settings/settings_key.h"
+
+namespace {
+
+using namespace devhost;
+using kestrano::settingsKey;
+
+constexpr wchar_t kFirstSwitch[] = L"KestranobDoubleClick";
+constexpr wchar_t kSecondSwitch[] = L"KestranobUnreadDbclk";
+constexpr wchar_t kEditor[] = L"ExtTextEditor";
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Whatever an earlier run left behind would hide a missing write.
+        DeleteSettingsKey();
+        ASSERT_TRUE(CreateSettingsKey());
+    }
+    void TearDown() override {
+        CloseSession();
+        DeleteSettingsKey();
+        CreateSettingsKey();
+    }
+
+    // Exactly these bytes: the registry stores a string one character longer
+    // when a wide NUL happens to follow the data in memory.
+    static void WriteBytes(const wchar_t* name, DWORD type, const std::string& bytes) {
+        const std::string followed = bytes + "\xFF\xFF\xFF\xFF";
+        ASSERT_TRUE(WriteSettingRaw(name, type, followed.data(), static_cast<DWORD>(bytes.size())));
+        const auto stored = ReadSettingRaw(name);
+        ASSERT_TRUE(stored);
+        ASSERT_EQ(stored->bytes, bytes);
+    }
+    static std::string Dword(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+};
+
+TEST_F(SettingsTest, MissingKeyReadsZeroRefusesWritesAndStaysMissing) {
+    ASSERT_TRUE(WriteSettingDword(kFirstSwitch, 1));
+    ASSERT_TRUE(SetExternalEditor(L"C:\\editor.exe"));
+    DeleteSettingsKey();
+    ASSERT_FALSE(SettingsKeyExists());
+
+    EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 0u);
+    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0u);
+    EXPECT_EQ(settingsKey.ReadValueBytes(kEditor), nullptr);
+    EXPECT_EQ(settingsKey.WriteFlag(kFirstSwitch, 1), E_FAIL);
+    EXPECT_EQ(settingsKey.SeedDefault(kSecondSwitch, 0), E_FAIL);
+    EXPECT_FALSE(SettingsKeyExists());
+}
+
+TEST_F(SettingsTest, StartUpWithoutTheKeyLeavesItMissing) {
+    DeleteSettingsKey();
+    ASSERT_TRUE(OpenSession({.createSettingsKey = false}));
+    EXPECT_FALSE(SettingsKeyExists());
+}
+
+TEST_F(SettingsTest, WritesAFourByteDwordAndReadsItBack) {
+    EXPECT_EQ(settingsKey.WriteFlag(kSecondSwitch, 1), S_OK);
+    const auto stored = ReadSettingRaw(kSecondSwitch);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(stored->bytes, Dword(1));
+    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 1u);
+
+    EXPECT_EQ(settingsKey.WriteFlag(kSecondSwitch, 0), S_OK);
+    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0u);
+}
+
+TEST_F(SettingsTest, StartUpSeedsAbsentSwitchesWithTheirDefaults) {
+    ASSERT_TRUE(OpenSession());
+    for (const auto& [name, value] : {std::pair{kFirstSwitch, 1u}, std::pair{kSecondSwitch, 0u}}) {
+        const auto stored = ReadSettingRaw(name);
+        ASSERT_TRUE(stored) << "not seeded";
+        EXPECT_EQ(stored->type, static_cast<DWORD>(REG_DWORD));
+        EXPECT_EQ(stored->bytes, Dword(value));
+    }
+}
+
+TEST_F(SettingsTest, StartUpKeepsWhatTheUserChose) {
+    // The opposite of both defaults, so a seeding that overwrites shows.
+    ASSERT_TRUE(WriteSettingDword(kFirstSwitch, 0));
+    ASSERT_TRUE(WriteSettingDword(kSecondSwitch, 1));
+    ASSERT_TRUE(OpenSession());
+    EXPECT_EQ(ReadSettingDword(kFirstSwitch), 0u);
+    EXPECT_EQ(ReadSettingDword(kSecondSwitch), 1u);
+}
+
+TEST_F(SettingsTest, StartUpReplacesDataLongerThanFourBytes) {
+    const std::wstring text = L"yes";  // 8 bytes with its terminator
+    WriteBytes(kFirstSwitch, REG_SZ, std::string(reinterpret_cast<const char*>(text.c_str()), 8));
+    WriteBytes(kSecondSwitch, REG_BINARY, std::string("\x01\x00\x00\x00\x00", 5));
+    EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 0u);
+    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0u);
+
+    ASSERT_TRUE(OpenSession());
+    const auto first = ReadSettingRaw(kFirstSwitch);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(first->bytes, Dword(1));
+    EXPECT_EQ(ReadSettingDword(kSecondSwitch), 0u);
+}
+
+TEST_F(SettingsTest, EmptyValueIsLeftAloneAndReadsZero) {
+    WriteBytes(kFirstSwitch, REG_BINARY, "");
+    ASSERT_TRUE(OpenSession());
+    const auto stored = ReadSettingRaw(kFirstSwitch);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(stored->bytes, "");
+    EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 0u);
+}
+
+TEST_F(SettingsTest, OtherNumbersReadAsStoredAndSurviveStartUp) {
+    ASSERT_TRUE(WriteSettingDword(kFirstSwitch, 5));
+    ASSERT_TRUE(WriteSettingDword(kSecondSwitch, 0xFFFFFFFF));
+    ASSERT_TRUE(OpenSession());
+    EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 5u);
+    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0xFFFFFFFFu);
+}
+
+TEST_F(SettingsTest, ShortDataReadsZeroFilledLittleEndianWhateverItsType) {
+    struct Case {
+        DWORD type;
+        std::string bytes;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {REG_BINARY, "\x05", 0x05},
+        {REG_BINARY, "\x01\x02", 0x0201},
+        {REG_BINARY, "\xFF\xFE\xFD", 0x00FDFEFF},
+        {REG_SZ, std::string("1\0", 2), 0x31},
+        {REG_BINARY, std::string("\x01\x00\x00\x00", 4), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "bytes " << c.bytes.size() << ", expected " << c.expected);
+        WriteBytes(kFirstSwitch, c.type, c.bytes);
+        EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), c.expected);
+        // Short data fits the 4-byte query, so seeding keeps it.
+        EXPECT_EQ(settingsKey.SeedDefault(kFirstSwitch, 7), S_OK);
+        EXPECT_EQ(ReadSettingRaw(kFirstSwitch)->bytes, c.bytes);
+    }
+}
+
+TEST_F(SettingsTest, ReadValueBytesOfNothingIsNull) {
+    EXPECT_EQ(settingsKey.ReadValueBytes(kEditor), nullptr);
+    WriteBytes(kEditor, REG_SZ, "");
+    EXPECT_EQ(settingsKey.ReadValueBytes(kEditor), nullptr);
+}
+
+TEST_F(SettingsTest, ReadValueBytesEndsUnterminatedDataWithAWideNul) {
+    const std::wstring path = L"C:\\Tools\\ed.exe";
+    const std::string whole(reinterpret_cast<const char*>(path.data()), path.size() * sizeof(wchar_t));
+    // Without a terminator, and then cut inside the last character.
+    for (const std::string& stored : {whole, whole.substr(0, whole.size() - 1)}) {
+        SCOPED_TRACE(testing::Message() << stored.size() << " bytes");
+        WriteBytes(kEditor, REG_SZ, stored);
+        const auto value = settingsKey.ReadValueBytes(kEditor);
+        ASSERT_NE(value, nullptr);
+        const size_t wholeChars = (stored.size() + 1) / sizeof(wchar_t);
+        const char* bytes = reinterpret_cast<const char*>(value.get());
+        EXPECT_EQ(std::string(bytes, stored.size()), stored);
+        // Past the stored bytes: zero up to and including one whole wide NUL.
+        for (size_t i = stored.size(); i < (wholeChars + 1) * sizeof(wchar_t); ++i) {
+            EXPECT_EQ(bytes[i], 0) << "byte " << i;
+        }
+        EXPECT_EQ(std::wcslen(value.get()), stored.size() / sizeof(wchar_t) + stored.size() % 2);
+    }
+}
+
+TEST_F(SettingsTest, ReadValueBytesKeepsATerminatedPathWhole) {
+    ASSERT_TRUE(SetExternalEditor(L"C:\\Program Files\\エディタ\\ed.exe"));
+    const auto value = settingsKey.ReadValueBytes(kEditor);
+    ASSERT_NE(value, nullptr);
+    EXPECT_STREQ(value.get(), L"C:\\Program Files\\エディタ\\ed.exe");
+}
+
+}  // namespace
