@@ -30,6 +30,40 @@ std::string ReadWholeFile(const std::wstring& path) {
 
 // Record layout: the command line in UTF-8, then a line holding 1 or 0 (file
 // read or not), then the file's bytes up to the end.
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name) {
+    return folder.ends_with(L'\\') ? folder + name : folder + L"\\" + name;
+}
+
+struct LaunchJob {
+    HANDLE job = nullptr;
+    // What the job held when this process joined it: Windows counts the
+    // process itself, Wine does not.
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION baseline{};
+};
+
+JOBOBJECT_BASIC_ACCOUNTING_INFORMATION Accounting(HANDLE job) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+    ::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr);
+    return info;
+}
+
+// A process can join a job only once on older systems: one job for its life.
+const LaunchJob& TheLaunchJob() {
+    static const LaunchJob watch = [] {
+        LaunchJob made;
+        const HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+        if (!job) return made;
+        if (!::AssignProcessToJobObject(job, ::GetCurrentProcess())) {
+            ::CloseHandle(job);
+            return made;
+        }
+        made.job = job;
+        made.baseline = Accounting(job);
+        return made;
+    }();
+    return watch;
+}
+
 std::string Serialize(const EditorLaunch& launch) {
     return ToUtf8(launch.commandLine) + "\n" + (launch.fileRead ? "1" : "0") + "\n" + launch.content;
 }
@@ -57,7 +91,7 @@ std::wstring RecordingEditorPath() { return ModuleFolder() + kRecordingEditorNam
 bool WriteEditorLaunch(const std::wstring& folder, const EditorLaunch& launch) {
     // Written under a temporary name and renamed, so a reader never sees half a record.
     const std::wstring name =
-        folder + L"\\" + std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(::GetCurrentProcessId());
+        InFolder(folder, std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(::GetCurrentProcessId()));
     const std::wstring partial = name + L".partial";
     {
         std::ofstream out(partial.c_str(), std::ios::binary);
@@ -70,7 +104,7 @@ bool WriteEditorLaunch(const std::wstring& folder, const EditorLaunch& launch) {
 std::vector<EditorLaunch> ReadEditorLaunches(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW((folder + L"\\*" + kRecordExtension).c_str(), &found);
+    const HANDLE search = ::FindFirstFileW(InFolder(folder, std::wstring(L"*") + kRecordExtension).c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             names.emplace_back(found.cFileName);
@@ -83,7 +117,7 @@ std::vector<EditorLaunch> ReadEditorLaunches(const std::wstring& folder) {
         return std::stoull(a) < std::stoull(b) || (std::stoull(a) == std::stoull(b) && a < b);
     });
     std::vector<EditorLaunch> launches;
-    for (const std::wstring& name : names) launches.push_back(Parse(ReadWholeFile(folder + L"\\" + name)));
+    for (const std::wstring& name : names) launches.push_back(Parse(ReadWholeFile(InFolder(folder, name))));
     return launches;
 }
 
@@ -93,6 +127,44 @@ std::vector<EditorLaunch> WaitForEditorLaunches(const std::wstring& folder, size
         auto launches = ReadEditorLaunches(folder);
         if (launches.size() >= count || ::GetTickCount64() >= deadline) return launches;
         ::Sleep(50);
+    }
+}
+
+bool WatchLaunches() { return TheLaunchJob().job != nullptr; }
+
+size_t LaunchesStarted() {
+    const LaunchJob& watch = TheLaunchJob();
+    if (!watch.job) return 0;
+    return Accounting(watch.job).TotalProcesses - watch.baseline.TotalProcesses;
+}
+
+bool WaitForLaunchesToEnd(DWORD timeoutMs) {
+    const LaunchJob& watch = TheLaunchJob();
+    if (!watch.job) return false;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (Accounting(watch.job).ActiveProcesses > watch.baseline.ActiveProcesses) {
+        if (::GetTickCount64() >= deadline) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+void EndLaunches() {
+    const LaunchJob& watch = TheLaunchJob();
+    if (!watch.job) return;
+    // Room for far more processes than any test starts.
+    struct {
+        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+        ULONG_PTR more[255];
+    } ids{};
+    if (!::QueryInformationJobObject(watch.job, JobObjectBasicProcessIdList, &ids, sizeof ids, nullptr)) return;
+    for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
+        const auto id = static_cast<DWORD>(ids.list.ProcessIdList[i]);
+        if (id == ::GetCurrentProcessId()) continue;
+        if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
+            ::TerminateProcess(process, 1);
+            ::CloseHandle(process);
+        }
     }
 }
 

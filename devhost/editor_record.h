@@ -33,4 +33,19 @@ std::vector<EditorLaunch> ReadEditorLaunches(const std::wstring& folder);
 // returns what is there. Launches are asynchronous: the plug-in never waits.
 std::vector<EditorLaunch> WaitForEditorLaunches(const std::wstring& folder, size_t count, DWORD timeoutMs);
 
+// Counting the programs this process starts, at the moment they start: the
+// process joins a job, which every child joins with it. A launch through the
+// shell returns once the process exists, so a count taken right after a
+// command is final, with no waiting, while the editor's record comes later.
+//
+// Puts the process in the job, once; false when the system refuses.
+bool WatchLaunches();
+// Processes started since WatchLaunches, finished or not.
+size_t LaunchesStarted();
+// Waits until every started process has ended; false on timeout.
+bool WaitForLaunchesToEnd(DWORD timeoutMs);
+// Ends every started process still running: an editor started on a device
+// would wait on it for ever.
+void EndLaunches();
+
 }  // namespace devhost
