@@ -3,7 +3,9 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "devhost/text.h"
@@ -152,14 +154,17 @@ bool WaitForLaunchesToEnd(DWORD timeoutMs) {
 void EndLaunches() {
     const LaunchJob& watch = TheLaunchJob();
     if (!watch.job) return;
-    // Room for far more processes than any test starts.
+    // JOBOBJECT_BASIC_PROCESS_ID_LIST with room for far more processes than
+    // any test starts; its own one-element array may not be indexed past 0.
     struct {
-        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
-        ULONG_PTR more[255];
-    } ids{};
-    if (!::QueryInformationJobObject(watch.job, JobObjectBasicProcessIdList, &ids, sizeof ids, nullptr)) return;
-    for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
-        const auto id = static_cast<DWORD>(ids.list.ProcessIdList[i]);
+        DWORD assigned;
+        DWORD listed;
+        ULONG_PTR ids[256];
+    } list{};
+    static_assert(offsetof(decltype(list), ids) == offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList));
+    if (!::QueryInformationJobObject(watch.job, JobObjectBasicProcessIdList, &list, sizeof list, nullptr)) return;
+    for (DWORD i = 0; i < list.listed && i < std::size(list.ids); ++i) {
+        const auto id = static_cast<DWORD>(list.ids[i]);
         if (id == ::GetCurrentProcessId()) continue;
         if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
             ::TerminateProcess(process, 1);
