@@ -24,28 +24,9 @@ for arg in "$@"; do
   esac
 done
 
-say() { echo "demo: $*"; }
-
-# Runs a slow step with its output in a log, which is shown only when it fails.
-quietly() {
-  local log=$1
-  shift
-  if ! "$@" >"$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    echo "demo: failed; the whole output is in $log" >&2
-    exit 1
-  fi
-}
-
-# Native 32-bit execution: the 32-bit loader runs, and not through the
-# qemu-i386 emulation that install-deps.sh registers where the kernel has none.
-runs_x86_natively() {
-  local qemu=/proc/sys/fs/binfmt_misc/qemu-i386
-  if [ -f "$qemu" ] && head -n 1 "$qemu" | grep -qx enabled; then
-    return 1
-  fi
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1
-}
+tool=demo
+# shellcheck source=scripts/common.sh
+. "$here/scripts/common.sh"
 
 build() {  # build PRESET: configures and builds the DLL and the demo host
   local preset=$1 dir=$root/$1 start
@@ -61,11 +42,7 @@ build() {  # build PRESET: configures and builds the DLL and the demo host
 
 mkdir -p "$root"
 say "checking the toolchains and Wine (installing them takes several minutes on a fresh machine)..."
-if [ "$(id -u)" -eq 0 ]; then
-  "$here/scripts/install-deps.sh"
-else
-  sudo "$here/scripts/install-deps.sh"
-fi
+as_root "$here/scripts/install-deps.sh"
 
 build release
 dll=$root/release/bin/Kestrano.dll

@@ -25,27 +25,9 @@ for arg in "$@"; do
   esac
 done
 
-say() { echo "screenshot: $*"; }
-
-quietly() {
-  local log=$1
-  shift
-  if ! "$@" >"$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    echo "screenshot: failed; the whole output is in $log" >&2
-    exit 1
-  fi
-}
-
-runs_x86_natively() {
-  local qemu=/proc/sys/fs/binfmt_misc/qemu-i386
-  if [ -f "$qemu" ] && head -n 1 "$qemu" | grep -qx enabled; then
-    return 1
-  fi
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1
-}
-
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+tool=screenshot
+# shellcheck source=scripts/common.sh
+. "$here/scripts/common.sh"
 
 mkdir -p "$root" "$(dirname "$output")"
 say "checking the toolchains, Wine, a virtual X display and a Japanese font (several minutes on a fresh machine)..."

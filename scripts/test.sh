@@ -11,14 +11,16 @@
 # convention: label abi32) and the 64-bit build runs everything.
 # Set KESTRANO_FULL_X86=1 to run the whole suite on the 32-bit build anyway.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+tool=test
+# shellcheck source=scripts/common.sh
+. "$here/scripts/common.sh"
 
 step() { echo "== $* ($(date +%H:%M:%S))"; }
 
 step "installing build and test dependencies"
-if [ "$(id -u)" -eq 0 ]; then bash scripts/install-deps.sh; else sudo bash scripts/install-deps.sh; fi
-
-native_x86() { /lib/ld-linux.so.2 --version >/dev/null 2>&1 && [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] ; }
+as_root bash scripts/install-deps.sh
 
 run_suite() {
   local preset=$1; shift
@@ -31,7 +33,7 @@ run_suite() {
 
 status=0
 run_suite x64-bench || status=1
-if native_x86 || [ "${KESTRANO_FULL_X86:-0}" = 1 ]; then
+if runs_x86_natively || [ "${KESTRANO_FULL_X86:-0}" = 1 ]; then
   run_suite release || status=1
 else
   echo "== this machine runs 32-bit x86 code only under emulation: the 32-bit build runs its own tests (label abi32)"
