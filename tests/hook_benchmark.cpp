@@ -18,6 +18,7 @@
 
 #include "devhost/host_state.h"
 #include "devhost/session.h"
+#include "tests/benchmark_clock.h"
 
 namespace {
 
@@ -58,28 +59,14 @@ HWND MakeTwin(HWND model) {
                              bounds.bottom - bounds.top, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
-double Now() {
-    static const double ticksPerNs = [] {
-        LARGE_INTEGER frequency;
-        ::QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1e9;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerNs;
-}
+using benchmark_clock::Median;
+double Now() { return benchmark_clock::NowNs(); }
 
 // Nanoseconds per call of calls sends of message to window.
 double TimeSends(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int calls) {
     const double start = Now();
     for (int i = 0; i < calls; ++i) ::SendMessageW(window, message, wParam, lParam);
     return (Now() - start) / calls;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 struct Row {

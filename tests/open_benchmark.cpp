@@ -27,6 +27,7 @@
 #include "devhost/host_windows.h"
 #include "devhost/session.h"
 #include "devhost/text.h"
+#include "tests/benchmark_clock.h"
 
 namespace {
 
@@ -36,22 +37,8 @@ constexpr double kTarget = 1.5;  // the command without collisions against the b
 constexpr int kCollisions = 1000;
 constexpr DWORD kEditorTimeoutMs = 10 * 60 * 1000;
 
-double NowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        ::QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1e3;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
+using benchmark_clock::Median;
+using benchmark_clock::NowMs;
 
 // A mail of a usual size: Japanese and English lines, CRLF line ends.
 std::string MailText() {
