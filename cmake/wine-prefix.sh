@@ -9,7 +9,7 @@ marker="$WINEPREFIX/.kestrano-ready"
 [ -f "$marker" ] && exit 0
 
 mkdir -p "$WINEPREFIX"
-echo "wine-prefix: preparing $WINEPREFIX ($WINEARCH; about a minute natively, ten or more where 32-bit code is emulated)..."
+echo "wine-prefix: preparing $WINEPREFIX ($WINEARCH; a minute or two)..."
 start=$(date +%s)
 "$wine" wineboot --init >/dev/null 2>&1 || true
 wineserver -w
