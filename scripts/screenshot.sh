@@ -32,9 +32,10 @@ tool=screenshot
 mkdir -p "$root" "$(dirname "$output")"
 say "checking the toolchains, Wine, a virtual X display and a Japanese font (several minutes on a fresh machine)..."
 as_root "$here/scripts/install-deps.sh"
-# A virtual display, a font with Japanese glyphs, and ImageMagick's import.
+# A virtual display, a font with Japanese glyphs, Wine's own fonts (Marlett
+# draws the window frames' buttons) and ImageMagick's import.
 missing=()
-for p in xvfb xauth imagemagick fonts-ipafont-gothic; do
+for p in xvfb xauth imagemagick fonts-ipafont-gothic fonts-wine; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ "${#missing[@]}" -gt 0 ]; then
@@ -87,6 +88,10 @@ if [ ! -f "$x11prefix/.kestrano-x11" ]; then
 REG
   touch "$x11prefix/.kestrano-x11"
 fi
+# This Wine does not look for the fonts it ships in its own data folder, so
+# without a copy in the prefix the frames' buttons come out as the letters
+# that stand for them in Marlett ("0 1 r").
+cp /usr/share/wine/fonts/marlett.ttf "$x11prefix/drive_c/windows/Fonts/"
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x640x24 -nolisten tcp >/dev/null 2>&1 &
@@ -102,9 +107,17 @@ cleanup() {
 trap cleanup EXIT
 sleep 2
 
+# The picture is of a double-click on a read mail: whatever the prefix's
+# settings say, the switch that lets it open is on. (On the display too: the
+# first program starts the session, and its desktop, for all that follow.)
+DISPLAY=$display "${wine:-wine}" reg add 'HKCU\Software\RimArts\B2\Settings' /v KestranobDoubleClick /t REG_DWORD /d 1 /f \
+  >/dev/null 2>&1
+
 say "starting the host on display $display and double-clicking the first mail..."
 started=$(date +%s)
-editors() { pgrep -f 'notepad\.exe' | sort || true; }
+# Processes whose program is the editor; the host's own command line names it
+# too, as an argument.
+editors() { pgrep -f '^[^ ]*notepad\.exe' | sort || true; }
 editors_before=$(editors)
 DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive \
   --editor 'C:\windows\system32\notepad.exe' --open 1 >/dev/null 2>&1 &
