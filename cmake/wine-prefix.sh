@@ -6,7 +6,11 @@
 set -euo pipefail
 wine=$1
 marker="$WINEPREFIX/.kestrano-ready"
-[ -f "$marker" ] && exit 0
+if [ -f "$marker" ]; then
+  grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" && exit 0
+  # Made for the other architecture by an earlier version of the build.
+  rm -rf "$WINEPREFIX"
+fi
 
 mkdir -p "$WINEPREFIX"
 echo "wine-prefix: preparing $WINEPREFIX ($WINEARCH; a minute or two)..."
