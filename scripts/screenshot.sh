@@ -107,19 +107,15 @@ cleanup() {
 trap cleanup EXIT
 sleep 2
 
-# The picture is of a double-click on a read mail: whatever the prefix's
-# settings say, the switch that lets it open is on. (On the display too: the
-# first program starts the session, and its desktop, for all that follow.)
-DISPLAY=$display "${wine:-wine}" reg add 'HKCU\Software\RimArts\B2\Settings' /v KestranobDoubleClick /t REG_DWORD /d 1 /f \
-  >/dev/null 2>&1
-
 say "starting the host on display $display and double-clicking the first mail..."
 started=$(date +%s)
 # Processes whose program is the editor; the host's own command line names it
 # too, as an argument.
 editors() { pgrep -f '^[^ ]*notepad\.exe' | sort || true; }
 editors_before=$(editors)
-DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive \
+# The picture is of a double-click on a read mail: the host starts from fresh
+# settings, in a registry key of its own, so the switch that lets it open is on.
+DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive --fresh-settings \
   --editor 'C:\windows\system32\notepad.exe' --open 1 >/dev/null 2>&1 &
 # The editor is a new process: seconds natively, minutes where emulated.
 until [ -n "$(comm -13 <(echo "$editors_before") <(editors))" ]; do
