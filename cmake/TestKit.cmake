@@ -43,12 +43,14 @@ function(outside_test_kit)
   set_property(GLOBAL APPEND PROPERTY KESTRANO_KIT_OUTSIDE ${ARGN})
 endfunction()
 
-# write_test_kit(EXTRA <targets>...)
+# write_test_kit(ZIP <file name> WINE_RUN <runner or empty> EXTRA <targets>...)
 # writes run-tests.cmd, puts it, the DLL, every program the checks run and the
-# EXTRA programs they need into the package's "tests" component. Call it after
-# the last check, in the directory that adds the tests.
+# EXTRA programs they need into the package's "tests" component, and adds the
+# ctest entry test_kit, which builds the package, unpacks the tests zip into a
+# fresh folder and runs run-tests.cmd there. Call it after the last check, in
+# the directory that adds the tests.
 function(write_test_kit)
-  cmake_parse_arguments(PARSE_ARGV 0 ARG "" "" "EXTRA")
+  cmake_parse_arguments(PARSE_ARGV 0 ARG "" "ZIP;WINE_RUN" "EXTRA")
   get_property(checks GLOBAL PROPERTY KESTRANO_KIT_CHECKS)
   get_property(outside GLOBAL PROPERTY KESTRANO_KIT_OUTSIDE)
   get_directory_property(tests TESTS)
@@ -91,5 +93,10 @@ function(write_test_kit)
   install(TARGETS Kestrano ${programs} ${ARG_EXTRA} RUNTIME DESTINATION . COMPONENT tests)
   install(FILES ${cmd} DESTINATION . COMPONENT tests)
 
+  add_test(NAME test_kit
+           COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DKIT_ZIP=${CMAKE_BINARY_DIR}/${ARG_ZIP}
+                   -DKIT_DIR=${CMAKE_BINARY_DIR}/test-kit -DCHECKS=${KIT_CHECK_COUNT} -DWINE_RUN=${ARG_WINE_RUN}
+                   -P ${CMAKE_SOURCE_DIR}/cmake/RunTestKit.cmake)
+  set_tests_properties(test_kit PROPERTIES LABELS kit TIMEOUT 1800)
   set_property(GLOBAL PROPERTY KESTRANO_KIT_WRITTEN ON)
 endfunction()
