@@ -25,6 +25,7 @@ using namespace devhost;
 using kestrano::MakeUniqueFileName;
 using kestrano::SanitizeFileName;
 using kestrano::UniqueFile;
+using kestrano::WideText;
 
 // Generous: where x86 code is emulated, one editor start takes minutes.
 constexpr DWORD kEditorTimeoutMs = 10 * 60 * 1000;
@@ -230,7 +231,9 @@ TEST_F(OpenTest, FileThatCannotBeOpenedForReadingCountsAsFree) {
     const UniqueFile held{::CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr)};
     ASSERT_TRUE(held);
-    EXPECT_EQ(MakeUniqueFileName(locked), locked);
+    WideText chosen;
+    ASSERT_TRUE(MakeUniqueFileName(locked, chosen));
+    EXPECT_EQ(chosen.view(), locked);
 
     // Creating over a file someone holds shut fails: nothing written, nothing started.
     OpenFromContextMenu("Locked", "text");
@@ -291,7 +294,8 @@ TEST_F(OpenTest, SubjectFillingTheWholeBufferIsReadWithinIt) {
 
 TEST_F(OpenTest, DeviceNamesWriteAndStartNothing) {
     // The device opens under every suffix: the search must stop at once.
-    EXPECT_EQ(MakeUniqueFileName(folder_ + L"NUL"), std::nullopt);
+    WideText chosen;
+    EXPECT_FALSE(MakeUniqueFileName(folder_ + L"NUL", chosen));
 
     for (const char* subject : {"CON", "NUL.txt", "Aux. parts list", "COM1"}) {
         SCOPED_TRACE(subject);
