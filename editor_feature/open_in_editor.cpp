@@ -38,7 +38,9 @@ bool IsForbiddenInFileNames(wchar_t c) noexcept {
 bool IsDiskFile(HANDLE file) noexcept { return ::GetFileType(file) == FILE_TYPE_DISK; }
 
 // Writes the host's text byte for byte: no byte-order mark, no line end, no
-// terminator. False when the host has no text, leaving the file empty.
+// terminator. False when the host has no text, leaving the file empty, and
+// when the write fails or stops short (a full disk, a quota): the editor would
+// show what was left as if it were the mail. The file stays either way.
 bool WriteCurrentMailText(const WideText& path) noexcept {
     const UniqueFile file{::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_TEMPORARY, nullptr)};
@@ -46,9 +48,9 @@ bool WriteCurrentMailText(const WideText& path) noexcept {
     if (!file || !IsDiskFile(file.get())) return false;
     const UniqueHostText text{hostApi.GetText(nullptr, 0)};
     if (!text) return false;
+    const DWORD length = static_cast<DWORD>(::lstrlenA(text.get()));
     DWORD written = 0;
-    ::WriteFile(file.get(), text.get(), static_cast<DWORD>(::lstrlenA(text.get())), &written, nullptr);
-    return true;
+    return ::WriteFile(file.get(), text.get(), length, &written, nullptr) && written == length;
 }
 
 void LaunchEditor(HWND window, const WideText& path) noexcept {
