@@ -219,6 +219,15 @@ TEST(SanitizeFileNameTest, EveryOtherCharacterIsKept) {
     }
 }
 
+TEST(MakeUniqueFileNameTest, NamesBeyondTheLongestPathWindowsTakesAreRefused) {
+    // Relative names of x's: nothing by those names exists, so the first is free.
+    const std::wstring longest(WideText::kMaxLength, L'x');
+    WideText chosen;
+    ASSERT_TRUE(MakeUniqueFileName(longest, chosen));
+    EXPECT_EQ(chosen.view(), longest);
+    EXPECT_FALSE(MakeUniqueFileName(longest + L"x", chosen));
+}
+
 TEST_F(OpenTest, EntryHeadsTheContextMenuAboveASeparatorAndTheHostsItems) {
     for (int build = 0; build < 2; ++build) {  // every menu the host builds gets it
         const HMENU menu = BuildMailListContextMenu();
