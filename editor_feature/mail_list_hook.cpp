@@ -8,7 +8,7 @@
 
 namespace kestrano {
 
-WindowHook mailListHook{&MailListHook};
+constinit WindowHook mailListHook{&MailListHook};
 
 namespace {
 

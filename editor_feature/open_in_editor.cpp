@@ -2,9 +2,6 @@
 
 #include <shellapi.h>
 
-#include <system_error>
-
-#include "host/contained.h"
 #include "host/host_api.h"
 #include "host/unique.h"
 #include "settings/settings_key.h"
@@ -14,53 +11,54 @@ namespace kestrano {
 namespace {
 
 constexpr int kSubjectBufferSize = 260;
-constexpr wchar_t kForbiddenInFileNames[] = L"\\/:*?\"<>|";
+constexpr std::wstring_view kForbiddenInFileNames = L"\\/:*?\"<>|";
+constexpr std::wstring_view kQuote = L"\"";
+// "(99999)" and its terminator, with room to spare.
+constexpr int kSuffixSize = 16;
 
 void FreeHostMemory(LPSTR memory) noexcept { hostApi.Free(memory); }
 using UniqueHostText = Unique<LPSTR, &FreeHostMemory>;
 
-std::string CurrentSubject() {
-    char subject[kSubjectBufferSize] = {};
+// subject comes zero-filled.
+void CurrentSubject(char (&subject)[kSubjectBufferSize]) noexcept {
     hostApi.GetSpecifiedHeader("Subject", subject, sizeof subject);
     // The host may fill the whole buffer; never read past it.
     subject[sizeof subject - 1] = '\0';
     if (!subject[0]) ::lstrcpynA(subject, kNoSubject, sizeof subject);
-    return subject;
 }
 
-// ANSI text from the host, in the system code page, as UTF-16.
-std::wstring Widen(LPCSTR text) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length == 0) throw std::system_error(static_cast<int>(::GetLastError()), std::system_category());
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    if (::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length) == 0) {
-        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category());
+bool IsForbiddenInFileNames(wchar_t c) noexcept {
+    if (c >= 0x01 && c <= 0x1F) return true;
+    for (const wchar_t forbidden : kForbiddenInFileNames) {
+        if (c == forbidden) return true;
     }
-    wide.resize(static_cast<size_t>(length) - 1);
-    return wide;
+    return false;
 }
 
 bool IsDiskFile(HANDLE file) noexcept { return ::GetFileType(file) == FILE_TYPE_DISK; }
 
 // Writes the host's text byte for byte: no byte-order mark, no line end, no
-// terminator. False when the host has no text, leaving the file empty.
-bool WriteCurrentMailText(const std::wstring& path) {
+// terminator. False when the host has no text, leaving the file empty, and
+// when the write fails or stops short (a full disk, a quota): the editor would
+// show what was left as if it were the mail. The file stays either way.
+bool WriteCurrentMailText(const WideText& path) noexcept {
     const UniqueFile file{::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_TEMPORARY, nullptr)};
     // A reserved device name (NUL, COM1, ...) opens the device, not a file.
     if (!file || !IsDiskFile(file.get())) return false;
     const UniqueHostText text{hostApi.GetText(nullptr, 0)};
     if (!text) return false;
+    const DWORD length = static_cast<DWORD>(::lstrlenA(text.get()));
     DWORD written = 0;
-    ::WriteFile(file.get(), text.get(), static_cast<DWORD>(::lstrlenA(text.get())), &written, nullptr);
-    return true;
+    return ::WriteFile(file.get(), text.get(), length, &written, nullptr) && written == length;
 }
 
-void LaunchEditor(HWND window, const std::wstring& path) {
-    const auto program = settingsKey.ReadValueBytes(kExternalEditorValue);
+void LaunchEditor(HWND window, const WideText& path) noexcept {
+    const HeapArray<wchar_t> program = settingsKey.ReadValueBytes(kExternalEditorValue);
     // Without a configured editor there is nothing to ask the shell to start.
-    if (!program || !program[0]) return;
-    const std::wstring parameters = L"\"" + path + L"\"";
+    if (!program || !program.get()[0]) return;
+    WideText parameters;
+    if (!parameters.Append(kQuote) || !parameters.Append(path.view()) || !parameters.Append(kQuote)) return;
     SHELLEXECUTEINFOW launch{};
     launch.cbSize = sizeof launch;
     launch.hwnd = window;
@@ -71,41 +69,48 @@ void LaunchEditor(HWND window, const std::wstring& path) {
     ::ShellExecuteExW(&launch);
 }
 
-void OpenCurrentMail(HWND window) {
-    std::wstring name = Widen(CurrentSubject().c_str());
-    SanitizeFileName(name);
-    const auto path = MakeUniqueFileName(Widen(hostApi.GetTempFolder()) + name);
-    if (!path || !WriteCurrentMailText(*path)) return;
-    LaunchEditor(window, *path);
+// Each step says whether it worked; the owners release whatever was made.
+bool OpenCurrentMail(HWND window) noexcept {
+    char subject[kSubjectBufferSize] = {};
+    CurrentSubject(subject);
+    WideText name;
+    if (!name.AppendAnsi(subject)) return false;
+    SanitizeFileName(name.chars());
+    WideText base;
+    if (!base.AppendAnsi(hostApi.GetTempFolder()) || !base.Append(name.view())) return false;
+    WideText path;
+    if (!MakeUniqueFileName(base.view(), path)) return false;
+    if (!WriteCurrentMailText(path)) return false;
+    LaunchEditor(window, path);
+    return true;
 }
 
 }  // namespace
 
-void SanitizeFileName(std::wstring& name) noexcept {
+void SanitizeFileName(std::span<wchar_t> name) noexcept {
     for (wchar_t& c : name) {
-        if ((c >= 0x01 && c <= 0x1F) || std::wstring_view{kForbiddenInFileNames}.find(c) != std::wstring_view::npos) {
-            c = L'_';
-        }
+        if (IsForbiddenInFileNames(c)) c = L'_';
     }
 }
 
-std::optional<std::wstring> MakeUniqueFileName(const std::wstring& base) {
-    std::wstring suffix;
+bool MakeUniqueFileName(std::wstring_view base, WideText& path) noexcept {
+    path.Truncate(0);
+    if (!path.Append(base)) return false;
     for (int counter = 1; counter <= kMaxNameCounter; ++counter) {
-        std::wstring candidate = base + suffix;
-        const UniqueFile existing{::CreateFileW(candidate.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (!existing) return candidate;
+        const UniqueFile existing{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (!existing) return true;
         // A device opens under every suffix; searching on would only freeze the host.
-        if (!IsDiskFile(existing.get())) return std::nullopt;
-        suffix = L"(" + std::to_wstring(counter) + L")";
+        if (!IsDiskFile(existing.get())) return false;
+        wchar_t suffix[kSuffixSize];
+        const int length = ::wsprintfW(suffix, L"(%d)", counter);
+        path.Truncate(base.size());
+        if (!path.Append({suffix, static_cast<size_t>(length)})) return false;
     }
-    return base + suffix;
+    return true;
 }
 
-void WINAPI OpenInExternalEditor(HWND window, LPARAM) {
-    Contained([&] { OpenCurrentMail(window); });
-}
+void WINAPI OpenInExternalEditor(HWND window, LPARAM) { OpenCurrentMail(window); }
 
 void AddOpenEntryToContextMenu(HMENU menu) noexcept {
     const int command = hostApi.RegisterCommand(kOpenCommandComment, kMailListContextMenu, &OpenInExternalEditor);

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
-#include <optional>
-#include <string>
+#include <span>
+#include <string_view>
+
+#include "host/wide_text.h"
 
 namespace kestrano {
 
@@ -31,12 +33,13 @@ void WINAPI OpenInExternalEditor(HWND window, LPARAM parameter);
 
 // Replaces every character Windows forbids in a file name with '_': the nine
 // reserved punctuation marks and the control characters U+0001 to U+001F.
-void SanitizeFileName(std::wstring& name) noexcept;
+void SanitizeFileName(std::span<wchar_t> name) noexcept;
 
-// The first of base, base(1), base(2), ... that does not open as an existing
-// file; base(99999) untested once all before it exist. Nothing when a name
-// opens as something other than a disk file (a device such as NUL or COM1).
-std::optional<std::wstring> MakeUniqueFileName(const std::wstring& base);
+// Puts into path the first of base, base(1), base(2), ... that does not open
+// as an existing file; base(99999) untested once all before it exist. False
+// when a name opens as something other than a disk file (a device such as NUL
+// or COM1), or when the name cannot be built.
+[[nodiscard]] bool MakeUniqueFileName(std::wstring_view base, WideText& path) noexcept;
 
 // Puts the entry at the head of the mail list's context menu, a separator below it.
 void AddOpenEntryToContextMenu(HMENU menu) noexcept;

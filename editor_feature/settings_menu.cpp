@@ -4,15 +4,14 @@
 
 #include <array>
 
-#include "host/contained.h"
 #include "host/host_api.h"
 #include "host/unique.h"
 #include "settings/settings_key.h"
 
 namespace kestrano {
 
-int EditorPagePending = 0;
-WindowHook mainWindowHook{&MainWindowHook};
+constinit int EditorPagePending = 0;
+constinit WindowHook mainWindowHook{&MainWindowHook};
 
 namespace {
 
@@ -22,7 +21,7 @@ struct SubmenuCommand {
     UIStateCallback state;
 };
 
-const std::array<SubmenuCommand, 3> kSubmenuCommands{{
+constexpr std::array<SubmenuCommand, 3> kSubmenuCommands{{
     {kDoubleClickMenuText, &ToggleDoubleClick, &DoubleClickState},
     {kUnreadDoubleClickMenuText, &ToggleUnreadDoubleClick, &UnreadDoubleClickState},
     {kChangeEditorMenuText, &ChangeExternalEditor, &AlwaysEnabledState},

@@ -1,6 +1,7 @@
 // The module's plumbing: the DLL entry point and the sixteen BKC_* callbacks
 // through which the host drives the plug-in. Each is a thin shell that hands
-// the work to a feature and keeps every failure inside the plug-in.
+// the work to a feature. Nothing in the plug-in throws (it is built without
+// exceptions), so no failure can unwind into the host's frames.
 
 #include <windows.h>
 
@@ -44,9 +45,15 @@ void Start() noexcept {
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) return BindHostApi() ? TRUE : FALSE;
-    return TRUE;
+// The module's entry point itself: there is no C runtime start-up before it,
+// so every process-wide record is constant-initialised (constinit) and needs
+// no constructor run.
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    if (reason != DLL_PROCESS_ATTACH) return TRUE;
+    // The plug-in creates no threads and keeps nothing per thread: the
+    // host's threads need not call in here as they start and end.
+    ::DisableThreadLibraryCalls(module);
+    return BindHostApi() ? TRUE : FALSE;
 }
 
 int WINAPI BKC_OnStart() {

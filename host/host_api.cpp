@@ -2,7 +2,7 @@
 
 namespace kestrano {
 
-HostApi hostApi{};
+constinit HostApi hostApi{};
 
 namespace {
 

@@ -4,13 +4,14 @@
 
 namespace kestrano {
 
-const SettingsKey settingsKey{HKEY_CURRENT_USER, kHostSettingsPath};
+constinit const SettingsKey settingsKey{kHostSettingsPath};
 
 namespace {
 
-UniqueKey OpenKey(HKEY root, LPCSTR path) noexcept {
+UniqueKey OpenKey(LPCSTR path) noexcept {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS) return UniqueKey{};
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return UniqueKey{};
     return UniqueKey{key};
 }
 
@@ -28,7 +29,7 @@ HRESULT SetDword(HKEY key, LPCWSTR name, DWORD value) noexcept {
 }  // namespace
 
 HRESULT SettingsKey::SeedDefault(LPCWSTR name, DWORD value) const noexcept {
-    const UniqueKey key = OpenKey(root_, path_);
+    const UniqueKey key = OpenKey(path_);
     if (!key) return E_FAIL;
     DWORD present = 0;
     if (QueryDword(key.get(), name, present)) return S_OK;
@@ -36,30 +37,32 @@ HRESULT SettingsKey::SeedDefault(LPCWSTR name, DWORD value) const noexcept {
 }
 
 DWORD SettingsKey::ReadFlag(LPCWSTR name) const noexcept {
-    const UniqueKey key = OpenKey(root_, path_);
+    const UniqueKey key = OpenKey(path_);
     DWORD value = 0;
     if (!key || !QueryDword(key.get(), name, value)) return 0;
     return value;
 }
 
 HRESULT SettingsKey::WriteFlag(LPCWSTR name, DWORD value) const noexcept {
-    const UniqueKey key = OpenKey(root_, path_);
+    const UniqueKey key = OpenKey(path_);
     if (!key) return E_FAIL;
     return SetDword(key.get(), name, value);
 }
 
-std::unique_ptr<wchar_t[]> SettingsKey::ReadValueBytes(LPCWSTR name) const {
-    const UniqueKey key = OpenKey(root_, path_);
-    if (!key) return nullptr;
+HeapArray<wchar_t> SettingsKey::ReadValueBytes(LPCWSTR name) const noexcept {
+    const UniqueKey key = OpenKey(path_);
+    if (!key) return {};
     DWORD size = 4;
     ::RegQueryValueExW(key.get(), name, nullptr, nullptr, nullptr, &size);
-    if (size == 0) return nullptr;
-    // Whole wide characters for the data, then one more that stays NUL.
-    const DWORD chars = (size + sizeof(wchar_t) - 1) / sizeof(wchar_t) + 1;
-    auto buffer = std::make_unique<wchar_t[]>(chars);
+    if (size == 0) return {};
+    // Whole wide characters for the data, then one more that stays NUL;
+    // counted so that no size the registry reports can wrap around.
+    const size_t chars = size_t{size} / sizeof(wchar_t) + size % sizeof(wchar_t) + 1;
+    HeapArray<wchar_t> buffer = AllocateArray<wchar_t>(chars);
+    if (!buffer) return {};
     if (::RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.get()), &size) !=
         ERROR_SUCCESS) {
-        return nullptr;
+        return {};
     }
     return buffer;
 }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <memory>
+#include "host/heap.h"
 
 namespace kestrano {
 
@@ -17,10 +17,13 @@ inline constexpr DWORD kDoubleClickDefault = 1;
 inline constexpr DWORD kUnreadDoubleClickDefault = 0;
 
 // Opens the key afresh for every operation and closes it before returning; it
-// never creates the key, which belongs to the host.
+// never creates the key, which belongs to the host. The key lies under
+// HKEY_CURRENT_USER, where the host keeps its settings: a root passed in could
+// not be a constant (the predefined keys are casts), and the process-wide
+// accessor must need no constructor run at load.
 class SettingsKey {
 public:
-    SettingsKey(HKEY root, LPCSTR path) noexcept : root_(root), path_(path) {}
+    constexpr explicit SettingsKey(LPCSTR path) noexcept : path_(path) {}
 
     // Writes the default unless the value already fits a DWORD (an empty
     // value counts as present). S_OK or E_FAIL.
@@ -34,12 +37,11 @@ public:
     HRESULT WriteFlag(LPCWSTR name, DWORD value) const noexcept;
 
     // The value's raw data followed by a wide NUL (registry strings need not
-    // end with one, and may hold an odd number of bytes), or null when the key
-    // or value is missing or empty. Throws std::bad_alloc.
-    std::unique_ptr<wchar_t[]> ReadValueBytes(LPCWSTR name) const;
+    // end with one, and may hold an odd number of bytes), or nothing when the
+    // key or value is missing or empty, or the heap has no room for it.
+    HeapArray<wchar_t> ReadValueBytes(LPCWSTR name) const noexcept;
 
 private:
-    HKEY root_;
     LPCSTR path_;
 };
 

@@ -8,12 +8,15 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "devhost/editor_record.h"
 #include "devhost/host_registry.h"
 #include "devhost/host_state.h"
 #include "devhost/host_windows.h"
+#include "devhost/plugin.h"
 #include "devhost/session.h"
 #include "devhost/text.h"
 #include "editor_feature/open_in_editor.h"
@@ -25,6 +28,7 @@ using namespace devhost;
 using kestrano::MakeUniqueFileName;
 using kestrano::SanitizeFileName;
 using kestrano::UniqueFile;
+using kestrano::WideText;
 
 // Generous: where x86 code is emulated, one editor start takes minutes.
 constexpr DWORD kEditorTimeoutMs = 10 * 60 * 1000;
@@ -46,6 +50,76 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     DWORD written = 0;
     return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
+}
+
+// The loaded plug-in's import slot for kernel32!function: what its calls go
+// through. Null when it imports no such function.
+void** PluginImportSlot(const char* function) {
+    auto* const base = reinterpret_cast<BYTE*>(ThePlugin().module);
+    if (!base) return nullptr;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name;
+         ++dll) {
+        if (::lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "KERNEL32.dll") != 0) continue;
+        auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (std::string_view{reinterpret_cast<const char*>(byName->Name)} == function) {
+                return reinterpret_cast<void**>(&slot->u1.Function);
+            }
+        }
+    }
+    return nullptr;
+}
+
+// A stand-in for one of the plug-in's kernel32 imports while it lives: the
+// DLL the session loaded calls it instead. The plug-in's code linked into this
+// program is left alone; the host's commands run in the DLL.
+class PluginImportReplaced {
+public:
+    template <typename Function>
+    PluginImportReplaced(const char* function, Function* standIn) : slot_(PluginImportSlot(function)) {
+        if (slot_) original_ = Store(reinterpret_cast<void*>(standIn));
+    }
+    ~PluginImportReplaced() {
+        if (slot_) Store(original_);
+    }
+    PluginImportReplaced(const PluginImportReplaced&) = delete;
+    PluginImportReplaced& operator=(const PluginImportReplaced&) = delete;
+
+    bool active() const { return slot_ != nullptr; }
+
+private:
+    void* Store(void* value) {
+        DWORD protection = 0;
+        ::VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+        void* const previous = std::exchange(*slot_, value);
+        ::VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+        return previous;
+    }
+
+    void** slot_;
+    void* original_ = nullptr;
+};
+
+// The plug-in's one write, as a full disk or a quota makes it.
+int writeCalls = 0;
+
+BOOL WINAPI FailingWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
+    ++writeCalls;
+    if (written) *written = 0;
+    ::SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// Writes the first half and reports that, as a write that ran out of room does.
+BOOL WINAPI HalfWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    ++writeCalls;
+    return ::WriteFile(file, bytes, size / 2, written, overlapped);
 }
 
 std::wstring MenuText(HMENU menu, int position) {
@@ -145,6 +219,15 @@ TEST(SanitizeFileNameTest, EveryOtherCharacterIsKept) {
     }
 }
 
+TEST(MakeUniqueFileNameTest, NamesBeyondTheLongestPathWindowsTakesAreRefused) {
+    // Relative names of x's: nothing by those names exists, so the first is free.
+    const std::wstring longest(WideText::kMaxLength, L'x');
+    WideText chosen;
+    ASSERT_TRUE(MakeUniqueFileName(longest, chosen));
+    EXPECT_EQ(chosen.view(), longest);
+    EXPECT_FALSE(MakeUniqueFileName(longest + L"x", chosen));
+}
+
 TEST_F(OpenTest, EntryHeadsTheContextMenuAboveASeparatorAndTheHostsItems) {
     for (int build = 0; build < 2; ++build) {  // every menu the host builds gets it
         const HMENU menu = BuildMailListContextMenu();
@@ -230,7 +313,9 @@ TEST_F(OpenTest, FileThatCannotBeOpenedForReadingCountsAsFree) {
     const UniqueFile held{::CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr)};
     ASSERT_TRUE(held);
-    EXPECT_EQ(MakeUniqueFileName(locked), locked);
+    WideText chosen;
+    ASSERT_TRUE(MakeUniqueFileName(locked, chosen));
+    EXPECT_EQ(chosen.view(), locked);
 
     // Creating over a file someone holds shut fails: nothing written, nothing started.
     OpenFromContextMenu("Locked", "text");
@@ -258,6 +343,36 @@ TEST_F(OpenTest, EmptyTextGivesAnEmptyFileAndStillStartsTheEditor) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_TRUE(records[0].fileRead);
     EXPECT_EQ(records[0].content, "");
+}
+
+// The editor would show what the write left as if it were the mail. The file
+// stays, as every file the plug-in writes does, and the text goes back.
+TEST_F(OpenTest, FailedWriteLeavesTheFileAndStartsNothing) {
+    writeCalls = 0;
+    {
+        const PluginImportReplaced diskFull{"WriteFile", &FailingWriteFile};
+        ASSERT_TRUE(diskFull.active());
+        OpenFromContextMenu("Disk full", "the whole mail");
+    }
+    EXPECT_EQ(writeCalls, 1);
+    ASSERT_EQ(FileNames(), std::vector<std::wstring>{L"Disk full"});
+    EXPECT_EQ(Contents(L"Disk full"), "");
+    EXPECT_EQ(TheHost().textsFreed, 1);
+    EXPECT_EQ(Launches(), 0u);
+}
+
+TEST_F(OpenTest, WriteCutShortLeavesThePartAndStartsNothing) {
+    writeCalls = 0;
+    {
+        const PluginImportReplaced quota{"WriteFile", &HalfWriteFile};
+        ASSERT_TRUE(quota.active());
+        OpenFromContextMenu("Quota", "0123456789");
+    }
+    EXPECT_EQ(writeCalls, 1);
+    ASSERT_EQ(FileNames(), std::vector<std::wstring>{L"Quota"});
+    EXPECT_EQ(Contents(L"Quota"), "01234");
+    EXPECT_EQ(TheHost().textsFreed, 1);
+    EXPECT_EQ(Launches(), 0u);
 }
 
 TEST_F(OpenTest, WithoutAnEditorTheFileIsWrittenAndNothingStarts) {
@@ -291,7 +406,8 @@ TEST_F(OpenTest, SubjectFillingTheWholeBufferIsReadWithinIt) {
 
 TEST_F(OpenTest, DeviceNamesWriteAndStartNothing) {
     // The device opens under every suffix: the search must stop at once.
-    EXPECT_EQ(MakeUniqueFileName(folder_ + L"NUL"), std::nullopt);
+    WideText chosen;
+    EXPECT_FALSE(MakeUniqueFileName(folder_ + L"NUL", chosen));
 
     for (const char* subject : {"CON", "NUL.txt", "Aux. parts list", "COM1"}) {
         SCOPED_TRACE(subject);

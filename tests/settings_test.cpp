@@ -54,7 +54,7 @@ TEST_F(SettingsTest, MissingKeyReadsZeroRefusesWritesAndStaysMissing) {
 
     EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 0u);
     EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0u);
-    EXPECT_EQ(settingsKey.ReadValueBytes(kEditor), nullptr);
+    EXPECT_FALSE(settingsKey.ReadValueBytes(kEditor));
     EXPECT_EQ(settingsKey.WriteFlag(kFirstSwitch, 1), E_FAIL);
     EXPECT_EQ(settingsKey.SeedDefault(kSecondSwitch, 0), E_FAIL);
     EXPECT_FALSE(SettingsKeyExists());
@@ -154,9 +154,9 @@ TEST_F(SettingsTest, ShortDataReadsZeroFilledLittleEndianWhateverItsType) {
 }
 
 TEST_F(SettingsTest, ReadValueBytesOfNothingIsNull) {
-    EXPECT_EQ(settingsKey.ReadValueBytes(kEditor), nullptr);
+    EXPECT_FALSE(settingsKey.ReadValueBytes(kEditor));
     WriteBytes(kEditor, REG_SZ, "");
-    EXPECT_EQ(settingsKey.ReadValueBytes(kEditor), nullptr);
+    EXPECT_FALSE(settingsKey.ReadValueBytes(kEditor));
 }
 
 TEST_F(SettingsTest, ReadValueBytesEndsUnterminatedDataWithAWideNul) {
@@ -167,7 +167,7 @@ TEST_F(SettingsTest, ReadValueBytesEndsUnterminatedDataWithAWideNul) {
         SCOPED_TRACE(testing::Message() << stored.size() << " bytes");
         WriteBytes(kEditor, REG_SZ, stored);
         const auto value = settingsKey.ReadValueBytes(kEditor);
-        ASSERT_NE(value, nullptr);
+        ASSERT_TRUE(value);
         const size_t wholeChars = (stored.size() + 1) / sizeof(wchar_t);
         const char* bytes = reinterpret_cast<const char*>(value.get());
         EXPECT_EQ(std::string(bytes, stored.size()), stored);
@@ -182,7 +182,7 @@ TEST_F(SettingsTest, ReadValueBytesEndsUnterminatedDataWithAWideNul) {
 TEST_F(SettingsTest, ReadValueBytesKeepsATerminatedPathWhole) {
     ASSERT_TRUE(SetExternalEditor(L"C:\\Program Files\\エディタ\\ed.exe"));
     const auto value = settingsKey.ReadValueBytes(kEditor);
-    ASSERT_NE(value, nullptr);
+    ASSERT_TRUE(value);
     EXPECT_STREQ(value.get(), L"C:\\Program Files\\エディタ\\ed.exe");
 }
 
