@@ -4,22 +4,20 @@
 
 namespace devhost {
 
+RegistryKey::RegistryKey(HKEY parent, const wchar_t* path, REGSAM access) {
+    if (::RegOpenKeyExW(parent, path, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
+}
+
+RegistryKey::~RegistryKey() {
+    if (key_) ::RegCloseKey(key_);
+}
+
 namespace {
 
-class Key {
+// The mail client's settings key, as the host opens it.
+class Key : public RegistryKey {
 public:
-    explicit Key(REGSAM access) {
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (key_) ::RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
+    explicit Key(REGSAM access) : RegistryKey(HKEY_CURRENT_USER, kSettingsKeyPath, access) {}
 };
 
 }  // namespace

@@ -11,6 +11,19 @@ namespace devhost {
 
 inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\RimArts\\B2\\Settings";
 
+// An open registry key, closed when it goes; null when it would not open.
+class RegistryKey {
+public:
+    RegistryKey(HKEY parent, const wchar_t* path, REGSAM access);
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey();
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
 bool CreateSettingsKey();
 // Removes the key and everything in it, as on a machine where the host never ran.
 void DeleteSettingsKey();

@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "devhost/host_registry.h"
+
 namespace {
 
 constexpr wchar_t kClientKey[] = L"Software\\RimArts";
@@ -73,21 +75,7 @@ std::string Printable(const std::wstring& text) {
 
 std::wstring Widened(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
-class Key {
-public:
-    Key(HKEY parent, const std::wstring& path) {
-        if (::RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (key_) ::RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+using Key = devhost::RegistryKey;
 
 std::vector<std::wstring> SubkeysOf(HKEY key) {
     std::vector<std::wstring> names;
@@ -116,7 +104,7 @@ void RecordValues(HKEY key, const std::string& path, Snapshot& snapshot) {
 }
 
 void RecordTree(HKEY parent, const std::wstring& path, Snapshot& snapshot) {
-    const Key key{parent, path};
+    const Key key{parent, path.c_str(), KEY_READ};
     if (!key.get()) return;
     snapshot.entries[Printable(path)] = "";
     RecordValues(key.get(), Printable(path), snapshot);
@@ -163,7 +151,7 @@ bool SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, size_
 std::vector<std::wstring> MissingKeys() {
     std::vector<std::wstring> missing;
     for (const std::wstring path : {L"Software\\RimArts", L"Software\\RimArts\\B2", kSettingsKey}) {
-        if (!Key{HKEY_CURRENT_USER, path}.get()) missing.push_back(path);
+        if (!Key{HKEY_CURRENT_USER, path.c_str(), KEY_READ}.get()) missing.push_back(path);
     }
     return missing;
 }
@@ -189,7 +177,7 @@ bool PlantUserSettings() {
 // The key holds the user value exactly as this program plants it: a run that
 // planted and never checked (killed, or its check never ran) left it.
 bool PlantedEarlier() {
-    const Key key{HKEY_CURRENT_USER, kSettingsKey};
+    const Key key{HKEY_CURRENT_USER, kSettingsKey, KEY_READ};
     char data[sizeof kUserValueData] = {};
     DWORD size = sizeof data;
     return key.get() &&
@@ -206,7 +194,7 @@ void RemovePlanted(const std::vector<std::wstring>& keys) {
 
 std::vector<std::wstring> LeftoverScratchKeys() {
     std::vector<std::wstring> leftovers;
-    const Key software{HKEY_CURRENT_USER, L"Software"};
+    const Key software{HKEY_CURRENT_USER, L"Software", KEY_READ};
     if (!software.get()) return leftovers;
     for (const auto& name : SubkeysOf(software.get())) {
         if (name.starts_with(kScratchKeyPrefix)) leftovers.push_back(name);
@@ -219,7 +207,7 @@ int Plant(const char* file) {
     if (PlantedEarlier()) {
         // Left by a run whose check never came: what it made is removed this time.
         before.planted = {kSettingsKey};
-    } else if (!Key{HKEY_CURRENT_USER, kSettingsKey}.get()) {
+    } else if (!Key{HKEY_CURRENT_USER, kSettingsKey, KEY_READ}.get()) {
         before.planted = MissingKeys();
         if (!PlantUserSettings()) {
             RemovePlanted(before.planted);
