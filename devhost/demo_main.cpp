@@ -5,11 +5,16 @@
 //   kestrano_demo --interactive    shows the host's window for a person to click
 //                 [--editor PATH]  ... with PATH as the host's external editor
 //                 [--open ROW]     ... and double-clicks that row once it is up
+//                 [--show-menu tools|context]
+//                                  ... and, once it is up, opens the Tools menu
+//                                  with the plug-in's submenu, or the mail
+//                                  list's context menu, and leaves it open
 //
 // The scripted session's editor is the recording editor, which notes how it was
 // started; the interactive one uses the host's "ExtTextEditor" like the mail client.
 
 #include <windows.h>
+#include <windowsx.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -441,9 +446,107 @@ int RunScripted() {
 }
 
 // ---------------------------------------------------------------------------
+// Menus opened for a picture (--show-menu): driven from a second thread with
+// the input a user's keyboard and mouse would give, so that the host's own
+// menu loop opens and draws them as it does for a person.
+
+enum class ShownMenu { None, Tools, Context };
+
+std::optional<ShownMenu> ShownMenuNamed(std::string_view name) {
+    if (name == "tools") return ShownMenu::Tools;
+    if (name == "context") return ShownMenu::Context;
+    return std::nullopt;
+}
+
+// Open menus are top-level windows of the system's menu class. Their
+// outline, on the screen, is what a picture of them needs.
+struct OpenMenus {
+    int count = 0;
+    RECT bounds{};
+};
+
+OpenMenus VisibleMenus() {
+    OpenMenus open;
+    HWND menu = nullptr;
+    while ((menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+        RECT at;
+        if (!::IsWindowVisible(menu) || !::GetWindowRect(menu, &at)) continue;
+        if (open.count++ == 0) {
+            open.bounds = at;
+        } else {
+            ::UnionRect(&open.bounds, &open.bounds, &at);
+        }
+    }
+    return open;
+}
+
+bool WaitForVisibleMenus(int count) {
+    // A program start under emulation takes a minute; a menu is quicker.
+    for (int waited = 0; waited < 120'000; waited += 50) {
+        if (VisibleMenus().count >= count) return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+void PressKey(HWND window, WPARAM key) {
+    ::PostMessageW(window, WM_KEYDOWN, key, 1);
+    ::PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+bool OpenToolsMenu(HWND mainWindow) {
+    // Alt+T opens ツール with its first entry selected; Up wraps round to the
+    // plug-in's submenu at its end, Right opens it, and two Downs leave the
+    // selection on the editor shortcut, so that both switches show their
+    // state unhighlighted.
+    ::PostMessageW(mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 't');
+    if (!WaitForVisibleMenus(1)) return false;
+    for (const WPARAM key : {VK_UP, VK_RIGHT}) PressKey(mainWindow, key);
+    if (!WaitForVisibleMenus(2)) return false;
+    for (const WPARAM key : {VK_DOWN, VK_DOWN}) PressKey(mainWindow, key);
+    return true;
+}
+
+bool OpenContextMenu(HWND mailList) {
+    // A right click on the first mail, which selects it, then the menu at
+    // the point where the click fell.
+    const LPARAM row = MailRowPoint(0);
+    POINT at{GET_X_LPARAM(row), GET_Y_LPARAM(row)};
+    ::ClientToScreen(mailList, &at);
+    ::PostMessageW(mailList, WM_RBUTTONDOWN, MK_RBUTTON, row);
+    ::PostMessageW(mailList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(mailList), MAKELPARAM(at.x, at.y));
+    return WaitForVisibleMenus(1);
+}
+
+DWORD WINAPI OpenMenuOnceUp(void* parameter) {
+    const auto menu = static_cast<ShownMenu>(reinterpret_cast<INT_PTR>(parameter));
+    const Host& host = TheHost();
+    while (!::IsWindowVisible(host.mainWindow)) ::Sleep(50);
+    ::Sleep(500);  // until the host has painted its window
+    const bool opened = menu == ShownMenu::Tools ? OpenToolsMenu(host.mainWindow) : OpenContextMenu(host.mailList);
+    ::Sleep(500);  // until the menus have drawn their entries
+    if (!opened) {
+        PrintLine("kestrano_demo: the menu did not open");
+        return 1;
+    }
+    const RECT at = VisibleMenus().bounds;
+    // One line a script can wait for and read: where on the screen the menus are.
+    PrintLine("kestrano_demo: menu shown at " + std::to_string(at.left) + "," + std::to_string(at.top) + " " +
+              std::to_string(at.right - at.left) + "x" + std::to_string(at.bottom - at.top));
+    return 0;
+}
+
+void ShowMenuOnceUp(ShownMenu menu) {
+    if (menu == ShownMenu::None) return;
+    const HANDLE thread =
+        ::CreateThread(nullptr, 0, OpenMenuOnceUp, reinterpret_cast<void*>(static_cast<INT_PTR>(menu)), 0, nullptr);
+    if (thread) ::CloseHandle(thread);
+}
+
+// ---------------------------------------------------------------------------
 // The interactive host.
 
-int RunInteractive(const std::wstring& editorChoice, int openRow) {
+int RunInteractive(const std::wstring& editorChoice, int openRow, ShownMenu shownMenu) {
     Host& host = TheHost();
     host.interactive = true;
     host.mails = SampleMailbox();
@@ -465,6 +568,7 @@ int RunInteractive(const std::wstring& editorChoice, int openRow) {
         SelectMail(openRow);
         ::PostMessageW(host.mailList, WM_LBUTTONDBLCLK, MK_LBUTTON, MailRowPoint(openRow));
     }
+    ShowMenuOnceUp(shownMenu);
     const int result = RunMessageLoop();
     CloseSession();
     // The files stay: the editor may still have them open.
@@ -477,6 +581,7 @@ int main(int argc, char** argv) {
     bool interactive = false;
     int openRow = -1;
     std::wstring editor;
+    ShownMenu shownMenu = ShownMenu::None;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--interactive") == 0) {
             interactive = true;
@@ -484,10 +589,12 @@ int main(int argc, char** argv) {
             editor = FromAnsi(argv[++i]);
         } else if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc) {
             openRow = std::atoi(argv[++i]) - 1;
+        } else if (std::strcmp(argv[i], "--show-menu") == 0 && i + 1 < argc && ShownMenuNamed(argv[i + 1])) {
+            shownMenu = *ShownMenuNamed(argv[++i]);
         } else {
-            PrintLine("usage: kestrano_demo [--interactive [--editor PATH] [--open ROW]]");
+            PrintLine("usage: kestrano_demo [--interactive [--editor PATH] [--open ROW] [--show-menu tools|context]]");
             return 64;
         }
     }
-    return interactive ? RunInteractive(editor, openRow) : RunScripted();
+    return interactive ? RunInteractive(editor, openRow, shownMenu) : RunScripted();
 }
