@@ -5,6 +5,7 @@
 //   kestrano_demo --interactive    shows the host's window for a person to click
 //                 [--editor PATH]  ... with PATH as the host's external editor
 //                 [--open ROW]     ... and double-clicks that row once it is up
+//                 [--fresh-settings] ... starting from no settings, as on a first run
 //                 [--show-menu tools|context]
 //                                  ... and, once it is up, opens the Tools menu
 //                                  with the plug-in's submenu, or the mail
@@ -12,6 +13,11 @@
 //
 // The scripted session's editor is the recording editor, which notes how it was
 // started; the interactive one uses the host's "ExtTextEditor" like the mail client.
+//
+// Neither touches the mail client's real settings: the scripted session keeps
+// its settings in a scratch key removed when it ends; the interactive host keeps
+// them, for the person's next run, under HKEY_CURRENT_USER\Software\Kestrano
+// development host (or, with --fresh-settings, in a scratch key too).
 
 #include <windows.h>
 #include <windowsx.h>
@@ -34,13 +40,12 @@
 #include "devhost/session.h"
 #include "devhost/settings_dialog.h"
 #include "devhost/text.h"
+#include "devhost/user_registry.h"
 
 namespace {
 
 using namespace devhost;
 
-// The host's values the demo changes, given back as they were when it ends.
-constexpr const wchar_t* kTouchedSettings[] = {L"ExtTextEditor", L"KestranobDoubleClick", L"KestranobUnreadDbclk"};
 constexpr wchar_t kDoubleClickSwitch[] = L"KestranobDoubleClick";
 constexpr wchar_t kUnreadSwitch[] = L"KestranobUnreadDbclk";
 // Wine's notepad serves as the editor for a person when the host names none.
@@ -101,27 +106,6 @@ std::string Label(std::wstring text) {
     std::erase(text, L'&');
     return Quoted(text);
 }
-
-// ---------------------------------------------------------------------------
-// The host's settings, kept and given back.
-
-struct KeptSettings {
-    std::map<std::wstring, std::optional<RawSetting>> values;
-
-    KeptSettings() {
-        for (const wchar_t* name : kTouchedSettings) values[name] = ReadSettingRaw(name);
-    }
-    ~KeptSettings() {
-        for (const auto& [name, value] : values) {
-            if (value) {
-                WriteSettingRaw(name.c_str(), value->type, value->bytes.data(),
-                                static_cast<DWORD>(value->bytes.size()));
-            } else {
-                DeleteSetting(name.c_str());
-            }
-        }
-    }
-};
 
 // ---------------------------------------------------------------------------
 // Menus, read back from the host's windows as a user sees them.
@@ -374,7 +358,6 @@ void PrintMailbox() {
 }
 
 int RunScripted() {
-    const KeptSettings kept;
     const std::wstring tempFolder = MakeScratchFolder(L"Kestrano demo");
     const std::wstring recordFolder = MakeScratchFolder(L"Kestrano editor record");
     if (tempFolder.empty() || recordFolder.empty()) {
@@ -394,10 +377,8 @@ int RunScripted() {
                   ")");
         return 1;
     }
+    // A first session, in a scratch registry: the plug-in seeds its switches with their defaults.
     SetExternalEditor(RecordingEditorPath());
-    // A first session: the plug-in seeds its switches with their defaults.
-    DeleteSetting(kDoubleClickSwitch);
-    DeleteSetting(kUnreadSwitch);
     const HMENU tools = ::GetSubMenu(host.menuBar, kToolsMenu);
     const int hostItems = ::GetMenuItemCount(tools);
     StartPluginInHost();
@@ -579,6 +560,7 @@ int RunInteractive(const std::wstring& editorChoice, int openRow, ShownMenu show
 
 int main(int argc, char** argv) {
     bool interactive = false;
+    bool freshSettings = false;
     int openRow = -1;
     std::wstring editor;
     ShownMenu shownMenu = ShownMenu::None;
@@ -589,12 +571,25 @@ int main(int argc, char** argv) {
             editor = FromAnsi(argv[++i]);
         } else if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc) {
             openRow = std::atoi(argv[++i]) - 1;
+        } else if (std::strcmp(argv[i], "--fresh-settings") == 0) {
+            freshSettings = true;
         } else if (std::strcmp(argv[i], "--show-menu") == 0 && i + 1 < argc && ShownMenuNamed(argv[i + 1])) {
             shownMenu = *ShownMenuNamed(argv[++i]);
         } else {
-            PrintLine("usage: kestrano_demo [--interactive [--editor PATH] [--open ROW] [--show-menu tools|context]]");
+            PrintLine(
+                "usage: kestrano_demo [--interactive [--editor PATH] [--open ROW] [--fresh-settings] "
+                "[--show-menu tools|context]]");
             return 64;
         }
     }
-    return interactive ? RunInteractive(editor, openRow, shownMenu) : RunScripted();
+    const bool keepSettings = interactive && !freshSettings;
+    const bool redirected =
+        keepSettings ? RedirectUserRegistryTo(kDevelopmentHostKeyPath) : RedirectUserRegistryToScratch();
+    if (!redirected) {
+        PrintLine("kestrano_demo: could not give the host a registry key of its own; it would write the mail client's");
+        return 1;
+    }
+    const int result = interactive ? RunInteractive(editor, openRow, shownMenu) : RunScripted();
+    EndUserRegistryRedirect();
+    return result;
 }

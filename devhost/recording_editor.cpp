@@ -11,8 +11,12 @@
 #include <string>
 
 #include "devhost/editor_record.h"
+#include "devhost/user_registry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    // It reads no settings, but what it loads might: keep them off the user's registry.
+    const devhost::ScratchUserRegistry registry;
+    if (!registry) return 3;
     devhost::EditorLaunch launch;
     launch.commandLine = ::GetCommandLineW();
     int count = 0;

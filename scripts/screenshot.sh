@@ -116,19 +116,13 @@ cleanup() {
 trap cleanup EXIT
 sleep 2
 
-# The picture is of a double-click on a read mail: whatever the prefix's
-# settings say, the switch that lets it open is on. (On the display too: the
-# first program starts the session, and its desktop, for all that follow.)
-DISPLAY=$display "${wine:-wine}" reg add 'HKCU\Software\RimArts\B2\Settings' /v KestranobDoubleClick /t REG_DWORD /d 1 /f \
-  >/dev/null 2>&1
-
 if [ "$picture" = menus ]; then
   # The host opens a menu once its window is up and says where the menu is;
   # each menu is taken from a host of its own, since a program has one menu
-  # open at a time.
+  # open at a time. Fresh settings: the switches as a user first sees them.
   shot() {  # shot MENU PNG: the whole screen with that menu open; prints the menu's place
     local log=$root/screenshot-$1.log demo shown=
-    DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive --show-menu "$1" \
+    DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive --fresh-settings --show-menu "$1" \
       >"$log" 2>&1 &
     demo=$!
     for _ in $(seq 900); do
@@ -172,7 +166,9 @@ started=$(date +%s)
 # too, as an argument.
 editors() { pgrep -f '^[^ ]*notepad\.exe' | sort || true; }
 editors_before=$(editors)
-DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive \
+# The picture is of a double-click on a read mail: the host starts from fresh
+# settings, in a registry key of its own, so the switch that lets it open is on.
+DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive --fresh-settings \
   --editor 'C:\windows\system32\notepad.exe' --open 1 >/dev/null 2>&1 &
 # The editor is a new process: seconds natively, minutes where emulated.
 until [ -n "$(comm -13 <(echo "$editors_before") <(editors))" ]; do

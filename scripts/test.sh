@@ -9,7 +9,9 @@
 # a minute per program start, twenty minutes for the 32-bit suite); a test
 # that then outlives its timeout is given one more run, since under the
 # emulator a program has once run many times past its usual time. A test that
-# fails is not run again.
+# fails is not run again. Each build's suite ends by running its test kit (the
+# tests zip's run-tests.cmd, under Wine's cmd.exe); under emulation only the
+# 64-bit build's, since the 32-bit kit would take the twenty minutes again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -37,6 +39,7 @@ if runs_x86_natively; then
   run_suite release -j "$(nproc)" || status=1
 else
   echo "== this machine runs 32-bit x86 code only under emulation: the 32-bit suite takes about twenty minutes"
-  run_suite release -j "$(nproc)" --repeat after-timeout:2 || status=1
+  echo "== leaving out the run of the 32-bit test kit (label kit): it would run that suite a second time; the 64-bit kit has run"
+  run_suite release -j "$(nproc)" --repeat after-timeout:2 -LE kit || status=1
 fi
 exit $status

@@ -18,6 +18,7 @@
 
 #include "devhost/host_state.h"
 #include "devhost/session.h"
+#include "devhost/user_registry.h"
 #include "tests/benchmark_clock.h"
 
 namespace {
@@ -110,6 +111,11 @@ int main(int argc, char** argv) {
     if (rounds < 1 || calls < 1) {
         std::fprintf(stderr, "usage: hook_benchmark [rounds] [calls per round]\n");
         return 2;
+    }
+    const devhost::ScratchUserRegistry registry;
+    if (!registry) {
+        std::fprintf(stderr, "could not redirect HKEY_CURRENT_USER to a scratch key\n");
+        return 1;
     }
     // Fewer interruptions; Wine may ignore either.
     ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);

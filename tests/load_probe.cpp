@@ -8,8 +8,14 @@
 
 #include "devhost/host_state.h"
 #include "devhost/plugin.h"
+#include "devhost/user_registry.h"
 
 int main(int argc, char** argv) {
+    const devhost::ScratchUserRegistry registry;
+    if (!registry) {
+        std::fprintf(stderr, "could not redirect HKEY_CURRENT_USER to a scratch key\n");
+        return 1;
+    }
     int failures = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string expectation = argv[i];

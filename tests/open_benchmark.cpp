@@ -27,6 +27,7 @@
 #include "devhost/host_windows.h"
 #include "devhost/session.h"
 #include "devhost/text.h"
+#include "devhost/user_registry.h"
 #include "tests/benchmark_clock.h"
 
 namespace {
@@ -176,6 +177,11 @@ int Run(int rounds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const devhost::ScratchUserRegistry registry;
+    if (!registry) {
+        std::fprintf(stderr, "could not redirect HKEY_CURRENT_USER to a scratch key\n");
+        return 1;
+    }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
     return Run(rounds);
 }
