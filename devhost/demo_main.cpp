@@ -6,6 +6,10 @@
 //                 [--editor PATH]  ... with PATH as the host's external editor
 //                 [--open ROW]     ... and double-clicks that row once it is up
 //                 [--fresh-settings] ... starting from no settings, as on a first run
+//                 [--show-menu tools|context]
+//                                  ... and, once it is up, opens the Tools menu
+//                                  with the plug-in's submenu, or the mail
+//                                  list's context menu, and leaves it open
 //
 // The scripted session's editor is the recording editor, which notes how it was
 // started; the interactive one uses the host's "ExtTextEditor" like the mail client.
@@ -16,6 +20,7 @@
 // development host (or, with --fresh-settings, in a scratch key too).
 
 #include <windows.h>
+#include <windowsx.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -422,9 +427,107 @@ int RunScripted() {
 }
 
 // ---------------------------------------------------------------------------
+// Menus opened for a picture (--show-menu): driven from a second thread with
+// the input a user's keyboard and mouse would give, so that the host's own
+// menu loop opens and draws them as it does for a person.
+
+enum class ShownMenu { None, Tools, Context };
+
+std::optional<ShownMenu> ShownMenuNamed(std::string_view name) {
+    if (name == "tools") return ShownMenu::Tools;
+    if (name == "context") return ShownMenu::Context;
+    return std::nullopt;
+}
+
+// Open menus are top-level windows of the system's menu class. Their
+// outline, on the screen, is what a picture of them needs.
+struct OpenMenus {
+    int count = 0;
+    RECT bounds{};
+};
+
+OpenMenus VisibleMenus() {
+    OpenMenus open;
+    HWND menu = nullptr;
+    while ((menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+        RECT at;
+        if (!::IsWindowVisible(menu) || !::GetWindowRect(menu, &at)) continue;
+        if (open.count++ == 0) {
+            open.bounds = at;
+        } else {
+            ::UnionRect(&open.bounds, &open.bounds, &at);
+        }
+    }
+    return open;
+}
+
+bool WaitForVisibleMenus(int count) {
+    // A program start under emulation takes a minute; a menu is quicker.
+    for (int waited = 0; waited < 120'000; waited += 50) {
+        if (VisibleMenus().count >= count) return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+void PressKey(HWND window, WPARAM key) {
+    ::PostMessageW(window, WM_KEYDOWN, key, 1);
+    ::PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+bool OpenToolsMenu(HWND mainWindow) {
+    // Alt+T opens ツール with its first entry selected; Up wraps round to the
+    // plug-in's submenu at its end, Right opens it, and two Downs leave the
+    // selection on the editor shortcut, so that both switches show their
+    // state unhighlighted.
+    ::PostMessageW(mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 't');
+    if (!WaitForVisibleMenus(1)) return false;
+    for (const WPARAM key : {VK_UP, VK_RIGHT}) PressKey(mainWindow, key);
+    if (!WaitForVisibleMenus(2)) return false;
+    for (const WPARAM key : {VK_DOWN, VK_DOWN}) PressKey(mainWindow, key);
+    return true;
+}
+
+bool OpenContextMenu(HWND mailList) {
+    // A right click on the first mail, which selects it, then the menu at
+    // the point where the click fell.
+    const LPARAM row = MailRowPoint(0);
+    POINT at{GET_X_LPARAM(row), GET_Y_LPARAM(row)};
+    ::ClientToScreen(mailList, &at);
+    ::PostMessageW(mailList, WM_RBUTTONDOWN, MK_RBUTTON, row);
+    ::PostMessageW(mailList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(mailList), MAKELPARAM(at.x, at.y));
+    return WaitForVisibleMenus(1);
+}
+
+DWORD WINAPI OpenMenuOnceUp(void* parameter) {
+    const auto menu = static_cast<ShownMenu>(reinterpret_cast<INT_PTR>(parameter));
+    const Host& host = TheHost();
+    while (!::IsWindowVisible(host.mainWindow)) ::Sleep(50);
+    ::Sleep(500);  // until the host has painted its window
+    const bool opened = menu == ShownMenu::Tools ? OpenToolsMenu(host.mainWindow) : OpenContextMenu(host.mailList);
+    ::Sleep(500);  // until the menus have drawn their entries
+    if (!opened) {
+        PrintLine("kestrano_demo: the menu did not open");
+        return 1;
+    }
+    const RECT at = VisibleMenus().bounds;
+    // One line a script can wait for and read: where on the screen the menus are.
+    PrintLine("kestrano_demo: menu shown at " + std::to_string(at.left) + "," + std::to_string(at.top) + " " +
+              std::to_string(at.right - at.left) + "x" + std::to_string(at.bottom - at.top));
+    return 0;
+}
+
+void ShowMenuOnceUp(ShownMenu menu) {
+    if (menu == ShownMenu::None) return;
+    const HANDLE thread =
+        ::CreateThread(nullptr, 0, OpenMenuOnceUp, reinterpret_cast<void*>(static_cast<INT_PTR>(menu)), 0, nullptr);
+    if (thread) ::CloseHandle(thread);
+}
+
+// ---------------------------------------------------------------------------
 // The interactive host.
 
-int RunInteractive(const std::wstring& editorChoice, int openRow) {
+int RunInteractive(const std::wstring& editorChoice, int openRow, ShownMenu shownMenu) {
     Host& host = TheHost();
     host.interactive = true;
     host.mails = SampleMailbox();
@@ -446,6 +549,7 @@ int RunInteractive(const std::wstring& editorChoice, int openRow) {
         SelectMail(openRow);
         ::PostMessageW(host.mailList, WM_LBUTTONDBLCLK, MK_LBUTTON, MailRowPoint(openRow));
     }
+    ShowMenuOnceUp(shownMenu);
     const int result = RunMessageLoop();
     CloseSession();
     // The files stay: the editor may still have them open.
@@ -459,6 +563,7 @@ int main(int argc, char** argv) {
     bool freshSettings = false;
     int openRow = -1;
     std::wstring editor;
+    ShownMenu shownMenu = ShownMenu::None;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--interactive") == 0) {
             interactive = true;
@@ -468,8 +573,12 @@ int main(int argc, char** argv) {
             openRow = std::atoi(argv[++i]) - 1;
         } else if (std::strcmp(argv[i], "--fresh-settings") == 0) {
             freshSettings = true;
+        } else if (std::strcmp(argv[i], "--show-menu") == 0 && i + 1 < argc && ShownMenuNamed(argv[i + 1])) {
+            shownMenu = *ShownMenuNamed(argv[++i]);
         } else {
-            PrintLine("usage: kestrano_demo [--interactive [--editor PATH] [--open ROW] [--fresh-settings]]");
+            PrintLine(
+                "usage: kestrano_demo [--interactive [--editor PATH] [--open ROW] [--fresh-settings] "
+                "[--show-menu tools|context]]");
             return 64;
         }
     }
@@ -480,7 +589,7 @@ int main(int argc, char** argv) {
         PrintLine("kestrano_demo: could not give the host a registry key of its own; it would write the mail client's");
         return 1;
     }
-    const int result = interactive ? RunInteractive(editor, openRow) : RunScripted();
+    const int result = interactive ? RunInteractive(editor, openRow, shownMenu) : RunScripted();
     EndUserRegistryRedirect();
     return result;
 }

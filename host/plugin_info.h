@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "kestrano_version.h"
+
 namespace kestrano {
 
 // Four NUL-terminated ANSI fields at fixed offsets. The description field and
@@ -19,7 +21,7 @@ static_assert(offsetof(PluginInfo, vendor) == 80 && offsetof(PluginInfo, version
 
 inline constexpr char kPluginName[] = "Kestrano";
 inline constexpr char kPluginVendor[] = "Brenvolt";
-inline constexpr char kPluginVersion[] = "1.6";
+inline constexpr char kPluginVersion[] = KESTRANO_VERSION_TEXT;
 // ダブルクリックでメールをエディタから開けるようにするプラグインです。
 inline constexpr char kPluginDescription[] =
     "\x83_\x83u\x83\x8B\x83N\x83\x8A\x83"

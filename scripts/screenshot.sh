@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The picture for the README: the development host with the plug-in loaded, on
-# a virtual X display, after a double-click on a Japanese mail has opened it in
-# the external editor (Wine's notepad). Saves docs/screenshot.png.
+# The pictures for the READMEs: the development host with the plug-in loaded,
+# on a virtual X display, after a double-click on a Japanese mail has opened
+# it in the external editor (Wine's notepad). Saves docs/screenshot.png.
+# With --menus, the plug-in's menus instead, as the host draws them: the
+# Tools menu (ツール) with the plug-in's submenu open, beside the mail list's
+# context menu. Saves docs/menus.png.
 #
-#   scripts/screenshot.sh [--x86 | --x64] [OUTPUT.png]
+#   scripts/screenshot.sh [--x86 | --x64] [--menus] [OUTPUT.png]
 #
 # Like the demo it runs the 32-bit build where this machine runs 32-bit x86
 # code natively, and the 64-bit build of the same sources where it does not.
@@ -13,17 +16,23 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 root=${KESTRANO_BUILD_ROOT:-$here/build}
-output=$here/docs/screenshot.png
+output=
 choice=auto
+picture=double-click
 for arg in "$@"; do
   case $arg in
     --x86) choice=x86 ;;
     --x64) choice=x64 ;;
-    -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --menus) picture=menus ;;
+    -h | --help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "screenshot: unknown option $arg (try --help)" >&2; exit 64 ;;
     *) output=$(realpath -m "$arg") ;;
   esac
 done
+if [ -z "$output" ]; then
+  output=$here/docs/screenshot.png
+  [ "$picture" = menus ] && output=$here/docs/menus.png
+fi
 
 tool=screenshot
 # shellcheck source=scripts/common.sh
@@ -106,6 +115,50 @@ cleanup() {
 }
 trap cleanup EXIT
 sleep 2
+
+if [ "$picture" = menus ]; then
+  # The host opens a menu once its window is up and says where the menu is;
+  # each menu is taken from a host of its own, since a program has one menu
+  # open at a time. Fresh settings: the switches as a user first sees them.
+  shot() {  # shot MENU PNG: the whole screen with that menu open; prints the menu's place
+    local log=$root/screenshot-$1.log demo shown=
+    DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive --fresh-settings --show-menu "$1" \
+      >"$log" 2>&1 &
+    demo=$!
+    for _ in $(seq 900); do
+      shown=$(sed -n 's/^kestrano_demo: menu shown at \([0-9]*\),\([0-9]*\) \([0-9x]*\).*/\3+\1+\2/p' "$log")
+      if [ -n "$shown" ] || grep -q 'did not open' "$log"; then break; fi
+      sleep 1
+    done
+    if [ -z "$shown" ]; then
+      kill "$demo" 2>/dev/null || true
+      echo "screenshot: the host did not open its $1 menu (its output is in $log)" >&2
+      exit 1
+    fi
+    DISPLAY=$display import -window root "$2"
+    kill "$demo" 2>/dev/null || true
+    wait "$demo" 2>/dev/null || true
+    echo "$shown"
+  }
+  say "starting the host on display $display and opening its menus..."
+  work=$(mktemp -d)
+  trap 'cleanup; rm -rf "$work"' EXIT
+  shot tools "$work/tools.png" >/dev/null
+  context=$(shot context "$work/context.png")
+  # The Tools menu: the host's window and the menus over it, without the
+  # empty desktop round them. The context menu: the host's window from its
+  # top left corner to a margin past the menu, set beside the first.
+  IFS=+x read -r width height left top <<<"$context"
+  IFS=+x read -r _ _ window_left window_top <<<"$(convert "$work/context.png" -fuzz 1% -format '%@' info:)"
+  margin=24
+  convert "$work/tools.png" -fuzz 1% -trim +repage "$work/tools-cut.png"
+  cut="$((left + width + margin - window_left))x$((top + height + margin - window_top))+$window_left+$window_top"
+  convert "$work/context.png" -crop "$cut" +repage "$work/context-cut.png"
+  convert "$work/tools-cut.png" "$work/context-cut.png" -background white -gravity north +smush 16 \
+    -strip "$output"
+  say "saved $output"
+  exit 0
+fi
 
 say "starting the host on display $display and double-clicking the first mail..."
 started=$(date +%s)

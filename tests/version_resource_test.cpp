@@ -1,10 +1,12 @@
 // The DLL's version resource, read back as Explorer reads it: the numbers, and
-// the texts in Japanese and English, which must say what BKC_OnPlugInInfo says.
+// the texts in Japanese and English, which must say what BKC_OnPlugInInfo says
+// and carry the version that project() declares, the one the package is named by.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -20,6 +22,16 @@ using namespace devhost;
 constexpr wchar_t kJapaneseBlock[] = L"041103a4";
 constexpr wchar_t kEnglishBlock[] = L"040904b0";
 constexpr wchar_t kDescription[] = L"ダブルクリックでメールをエディタから開けるようにするプラグインです。";
+// Given by CMake from project(): the version the package and the release notes name.
+constexpr char kProjectVersion[] = KESTRANO_PROJECT_VERSION;
+
+// "1.6" as the resource's four numbers: 1, 6, 0, 0.
+std::array<WORD, 4> VersionNumbers(const char* text) {
+    std::array<unsigned, 4> parts{};
+    std::sscanf(text, "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]);
+    return {static_cast<WORD>(parts[0]), static_cast<WORD>(parts[1]), static_cast<WORD>(parts[2]),
+            static_cast<WORD>(parts[3])};
+}
 
 std::wstring PluginPath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -56,14 +68,16 @@ protected:
     std::vector<unsigned char> data_;
 };
 
-TEST_F(VersionResourceTest, FileAndProductVersionAreOnePointSix) {
+TEST_F(VersionResourceTest, FileAndProductVersionAreTheProjectVersion) {
     const auto* fixed = Query<VS_FIXEDFILEINFO>(L"\\");
     ASSERT_NE(fixed, nullptr);
+    const auto numbers = VersionNumbers(kProjectVersion);
+    ASSERT_NE(numbers, (std::array<WORD, 4>{})) << kProjectVersion;
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(6, 1));
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(6, 1));
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(numbers[1], numbers[0])));
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(numbers[3], numbers[2])));
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
     EXPECT_EQ(fixed->dwFileFlags & VS_FF_DEBUG, 0u);
 }
@@ -86,8 +100,8 @@ TEST_F(VersionResourceTest, OffersJapaneseFirstThenEnglish) {
 TEST_F(VersionResourceTest, JapaneseBlockNamesThePluginItsVendorAndWhatItDoes) {
     EXPECT_EQ(String(kJapaneseBlock, L"ProductName"), L"Kestrano");
     EXPECT_EQ(String(kJapaneseBlock, L"CompanyName"), L"Brenvolt");
-    EXPECT_EQ(String(kJapaneseBlock, L"FileVersion"), L"1.6");
-    EXPECT_EQ(String(kJapaneseBlock, L"ProductVersion"), L"1.6");
+    EXPECT_EQ(String(kJapaneseBlock, L"FileVersion"), FromAnsi(kProjectVersion));
+    EXPECT_EQ(String(kJapaneseBlock, L"ProductVersion"), FromAnsi(kProjectVersion));
     EXPECT_EQ(String(kJapaneseBlock, L"OriginalFilename"), L"Kestrano.dll");
     EXPECT_EQ(String(kJapaneseBlock, L"FileDescription"), kDescription);
 }
@@ -95,8 +109,8 @@ TEST_F(VersionResourceTest, JapaneseBlockNamesThePluginItsVendorAndWhatItDoes) {
 TEST_F(VersionResourceTest, EnglishBlockNamesTheSame) {
     EXPECT_EQ(String(kEnglishBlock, L"ProductName"), L"Kestrano");
     EXPECT_EQ(String(kEnglishBlock, L"CompanyName"), L"Brenvolt");
-    EXPECT_EQ(String(kEnglishBlock, L"FileVersion"), L"1.6");
-    EXPECT_EQ(String(kEnglishBlock, L"ProductVersion"), L"1.6");
+    EXPECT_EQ(String(kEnglishBlock, L"FileVersion"), FromAnsi(kProjectVersion));
+    EXPECT_EQ(String(kEnglishBlock, L"ProductVersion"), FromAnsi(kProjectVersion));
     const auto description = String(kEnglishBlock, L"FileDescription");
     ASSERT_TRUE(description.has_value());
     EXPECT_NE(description->find(L"external editor"), std::wstring::npos) << ToUtf8(*description);
@@ -106,6 +120,7 @@ TEST_F(VersionResourceTest, SaysWhatThePluginTellsTheHost) {
     ASSERT_TRUE(LoadPlugin());
     const PluginDescription info = DescribePlugin();
     UnloadPlugin();
+    EXPECT_EQ(info.version, kProjectVersion);
     EXPECT_EQ(String(kJapaneseBlock, L"ProductName"), FromAnsi(info.name));
     EXPECT_EQ(String(kJapaneseBlock, L"CompanyName"), FromAnsi(info.vendor));
     EXPECT_EQ(String(kJapaneseBlock, L"FileVersion"), FromAnsi(info.version));
