@@ -4,40 +4,46 @@
 
 namespace devhost {
 
-RegistryKey::RegistryKey(HKEY parent, const wchar_t* path, REGSAM access) {
-    if (::RegOpenKeyExW(parent, path, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
+kestrano::UniqueKey OpenKey(HKEY parent, const wchar_t* path, REGSAM access) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(parent, path, 0, access, &key) != ERROR_SUCCESS) return {};
+    return kestrano::UniqueKey{key};
 }
 
-RegistryKey::~RegistryKey() {
-    if (key_) ::RegCloseKey(key_);
+kestrano::UniqueKey CreateKey(HKEY parent, const wchar_t* path) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return {};
+    }
+    return kestrano::UniqueKey{key};
+}
+
+std::vector<std::wstring> SubkeysOf(HKEY key) {
+    std::vector<std::wstring> names;
+    wchar_t name[256];  // the longest key name the registry allows, and its terminator
+    for (DWORD i = 0;; ++i) {
+        DWORD length = static_cast<DWORD>(std::size(name));
+        if (::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    return names;
 }
 
 namespace {
 
 // The mail client's settings key, as the host opens it.
-class Key : public RegistryKey {
-public:
-    explicit Key(REGSAM access) : RegistryKey(HKEY_CURRENT_USER, kSettingsKeyPath, access) {}
-};
+kestrano::UniqueKey SettingsKey(REGSAM access) { return OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath, access); }
 
 }  // namespace
 
-bool CreateSettingsKey() {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    ::RegCloseKey(key);
-    return true;
-}
+bool CreateSettingsKey() { return static_cast<bool>(CreateKey(HKEY_CURRENT_USER, kSettingsKeyPath)); }
 
 void DeleteSettingsKey() {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);
 }
 
-bool SettingsKeyExists() { return Key{KEY_READ}.get() != nullptr; }
+bool SettingsKeyExists() { return static_cast<bool>(SettingsKey(KEY_READ)); }
 
 bool SetExternalEditor(const std::wstring& program) {
     const DWORD size = static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t));
@@ -45,8 +51,8 @@ bool SetExternalEditor(const std::wstring& program) {
 }
 
 void DeleteSetting(const wchar_t* name) {
-    const Key key{KEY_SET_VALUE};
-    if (key.get()) ::RegDeleteValueW(key.get(), name);
+    const auto key = SettingsKey(KEY_SET_VALUE);
+    if (key) ::RegDeleteValueW(key.get(), name);
 }
 
 bool WriteSettingDword(const wchar_t* name, DWORD value) {
@@ -54,14 +60,13 @@ bool WriteSettingDword(const wchar_t* name, DWORD value) {
 }
 
 bool WriteSettingRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-    const Key key{KEY_SET_VALUE};
-    return key.get() &&
-           ::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    const auto key = SettingsKey(KEY_SET_VALUE);
+    return key && ::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
 std::optional<RawSetting> ReadSettingRaw(const wchar_t* name) {
-    const Key key{KEY_READ};
-    if (!key.get()) return std::nullopt;
+    const auto key = SettingsKey(KEY_READ);
+    if (!key) return std::nullopt;
     DWORD type = REG_NONE;
     DWORD size = 0;
     if (::RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;

@@ -6,23 +6,19 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "host/unique.h"
 
 namespace devhost {
 
 inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\RimArts\\B2\\Settings";
 
-// An open registry key, closed when it goes; null when it would not open.
-class RegistryKey {
-public:
-    RegistryKey(HKEY parent, const wchar_t* path, REGSAM access);
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey();
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// The key at path under parent, opened or made; empty when that fails.
+kestrano::UniqueKey OpenKey(HKEY parent, const wchar_t* path, REGSAM access);
+kestrano::UniqueKey CreateKey(HKEY parent, const wchar_t* path);
+// The names of key's direct subkeys.
+std::vector<std::wstring> SubkeysOf(HKEY key);
 
 bool CreateSettingsKey();
 // Removes the key and everything in it, as on a machine where the host never ran.

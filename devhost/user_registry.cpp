@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <vector>
+
+#include "devhost/host_registry.h"
+#include "host/unique.h"
 
 namespace devhost {
 
@@ -39,13 +41,14 @@ void DeleteKeyTree(const std::wstring& path) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
 }
 
+void CloseProcess(HANDLE process) { ::CloseHandle(process); }
+using UniqueProcess = kestrano::Unique<HANDLE, &CloseProcess>;
+
 bool IsRunning(DWORD process) {
-    const HANDLE handle = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    const UniqueProcess handle{::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)};
     if (!handle) return ::GetLastError() == ERROR_ACCESS_DENIED;  // someone else's, alive
     DWORD code = 0;
-    const bool running = ::GetExitCodeProcess(handle, &code) && code == STILL_ACTIVE;
-    ::CloseHandle(handle);
-    return running;
+    return ::GetExitCodeProcess(handle.get(), &code) && code == STILL_ACTIVE;
 }
 
 // The process a scratch key belongs to, from its name; 0 when it names none.
@@ -58,34 +61,21 @@ DWORD OwnerOf(const std::wstring& name) {
 // Scratch keys whose process has ended: a run that crashed, or was killed,
 // before it could remove its own. Another run's live key is left alone.
 void RemoveLeftovers() {
-    HKEY software = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSoftware, 0, KEY_READ, &software) != ERROR_SUCCESS) return;
-    std::vector<std::wstring> leftovers;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = static_cast<DWORD>(std::size(name));
-        if (::RegEnumKeyExW(software, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        const std::wstring key(name, length);
-        if (key.starts_with(kScratchKeyPrefix)) {
-            const DWORD owner = OwnerOf(key);
-            if (owner == 0 || !IsRunning(owner)) leftovers.push_back(key);
-        }
+    const auto software = OpenKey(HKEY_CURRENT_USER, kSoftware, KEY_READ);
+    if (!software) return;
+    for (const auto& key : SubkeysOf(software.get())) {
+        if (!key.starts_with(kScratchKeyPrefix)) continue;
+        const DWORD owner = OwnerOf(key);
+        if (owner == 0 || !IsRunning(owner)) DeleteKeyTree(std::wstring(kSoftware) + L"\\" + key);
     }
-    ::RegCloseKey(software);
-    for (const auto& key : leftovers) DeleteKeyTree(std::wstring(kSoftware) + L"\\" + key);
 }
 
 bool RedirectTo(const std::wstring& path, bool scratch) {
     if (!Current().path.empty()) return false;
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
+    const auto key = CreateKey(HKEY_CURRENT_USER, path.c_str());
+    if (!key) return false;
     // The system keeps its own reference to the key for as long as the override lasts.
-    const LSTATUS status = ::RegOverridePredefKey(HKEY_CURRENT_USER, key);
-    ::RegCloseKey(key);
-    if (status != ERROR_SUCCESS) {
+    if (::RegOverridePredefKey(HKEY_CURRENT_USER, key.get()) != ERROR_SUCCESS) {
         if (scratch) DeleteKeyTree(path);
         return false;
     }

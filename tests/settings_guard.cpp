@@ -75,19 +75,6 @@ std::string Printable(const std::wstring& text) {
 
 std::wstring Widened(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
-using Key = devhost::RegistryKey;
-
-std::vector<std::wstring> SubkeysOf(HKEY key) {
-    std::vector<std::wstring> names;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = static_cast<DWORD>(std::size(name));
-        if (::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.emplace_back(name, length);
-    }
-    return names;
-}
-
 void RecordValues(HKEY key, const std::string& path, Snapshot& snapshot) {
     for (DWORD i = 0;; ++i) {
         wchar_t name[16384];
@@ -104,11 +91,11 @@ void RecordValues(HKEY key, const std::string& path, Snapshot& snapshot) {
 }
 
 void RecordTree(HKEY parent, const std::wstring& path, Snapshot& snapshot) {
-    const Key key{parent, path.c_str(), KEY_READ};
-    if (!key.get()) return;
+    const auto key = devhost::OpenKey(parent, path.c_str(), KEY_READ);
+    if (!key) return;
     snapshot.entries[Printable(path)] = "";
     RecordValues(key.get(), Printable(path), snapshot);
-    for (const auto& child : SubkeysOf(key.get())) RecordTree(parent, path + L"\\" + child, snapshot);
+    for (const auto& child : devhost::SubkeysOf(key.get())) RecordTree(parent, path + L"\\" + child, snapshot);
 }
 
 Snapshot Take() {
@@ -151,7 +138,7 @@ bool SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, size_
 std::vector<std::wstring> MissingKeys() {
     std::vector<std::wstring> missing;
     for (const std::wstring path : {L"Software\\RimArts", L"Software\\RimArts\\B2", kSettingsKey}) {
-        if (!Key{HKEY_CURRENT_USER, path.c_str(), KEY_READ}.get()) missing.push_back(path);
+        if (!devhost::OpenKey(HKEY_CURRENT_USER, path.c_str(), KEY_READ)) missing.push_back(path);
     }
     return missing;
 }
@@ -159,28 +146,22 @@ std::vector<std::wstring> MissingKeys() {
 // Values a user of the mail client might have: a setting of the client's own,
 // an editor, and the plug-in's switches set away from their defaults.
 bool PlantUserSettings() {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
+    const auto key = devhost::CreateKey(HKEY_CURRENT_USER, kSettingsKey);
     const DWORD off = 0;
     const DWORD on = 1;
-    const bool planted = SetValue(key, kUserValue, REG_BINARY, kUserValueData, sizeof kUserValueData) &&
-                         SetValue(key, kEditorValue, REG_SZ, kUserEditor, sizeof kUserEditor) &&
-                         SetValue(key, L"KestranobDoubleClick", REG_DWORD, &off, sizeof off) &&
-                         SetValue(key, L"KestranobUnreadDbclk", REG_DWORD, &on, sizeof on);
-    ::RegCloseKey(key);
-    return planted;
+    return key && SetValue(key.get(), kUserValue, REG_BINARY, kUserValueData, sizeof kUserValueData) &&
+           SetValue(key.get(), kEditorValue, REG_SZ, kUserEditor, sizeof kUserEditor) &&
+           SetValue(key.get(), L"KestranobDoubleClick", REG_DWORD, &off, sizeof off) &&
+           SetValue(key.get(), L"KestranobUnreadDbclk", REG_DWORD, &on, sizeof on);
 }
 
 // The key holds the user value exactly as this program plants it: a run that
 // planted and never checked (killed, or its check never ran) left it.
 bool PlantedEarlier() {
-    const Key key{HKEY_CURRENT_USER, kSettingsKey, KEY_READ};
+    const auto key = devhost::OpenKey(HKEY_CURRENT_USER, kSettingsKey, KEY_READ);
     char data[sizeof kUserValueData] = {};
     DWORD size = sizeof data;
-    return key.get() &&
+    return key &&
            ::RegQueryValueExW(key.get(), kUserValue, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) ==
                ERROR_SUCCESS &&
            size == sizeof data && std::memcmp(data, kUserValueData, size) == 0;
@@ -194,9 +175,9 @@ void RemovePlanted(const std::vector<std::wstring>& keys) {
 
 std::vector<std::wstring> LeftoverScratchKeys() {
     std::vector<std::wstring> leftovers;
-    const Key software{HKEY_CURRENT_USER, L"Software", KEY_READ};
-    if (!software.get()) return leftovers;
-    for (const auto& name : SubkeysOf(software.get())) {
+    const auto software = devhost::OpenKey(HKEY_CURRENT_USER, L"Software", KEY_READ);
+    if (!software) return leftovers;
+    for (const auto& name : devhost::SubkeysOf(software.get())) {
         if (name.starts_with(kScratchKeyPrefix)) leftovers.push_back(name);
     }
     return leftovers;
@@ -207,7 +188,7 @@ int Plant(const char* file) {
     if (PlantedEarlier()) {
         // Left by a run whose check never came: what it made is removed this time.
         before.planted = {kSettingsKey};
-    } else if (!Key{HKEY_CURRENT_USER, kSettingsKey, KEY_READ}.get()) {
+    } else if (!devhost::OpenKey(HKEY_CURRENT_USER, kSettingsKey, KEY_READ)) {
         before.planted = MissingKeys();
         if (!PlantUserSettings()) {
             RemovePlanted(before.planted);

@@ -17,10 +17,7 @@ namespace {
 using namespace devhost;
 
 bool KeyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
+    return static_cast<bool>(OpenKey(HKEY_CURRENT_USER, path.c_str(), KEY_READ));
 }
 
 std::wstring ScratchKeyOf(DWORD process) {
@@ -87,11 +84,7 @@ TEST_F(UserRegistryTest, ScratchKeysOfEndedProcessesAreRemovedAndThoseOfRunningO
     const std::wstring endedKey = ScratchKeyOf(ended.dwProcessId);
     const std::wstring runningKey = ScratchKeyOf(running.dwProcessId);
     for (const auto& path : {endedKey, runningKey}) {
-        HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (path + L"\\Software").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                    nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        ::RegCloseKey(key);
+        ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, (path + L"\\Software").c_str()));
     }
 
     ASSERT_TRUE(RedirectUserRegistryToScratch());
