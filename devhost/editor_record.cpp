@@ -8,6 +8,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "devhost/session.h"
 #include "devhost/text.h"
 
 namespace devhost {
@@ -15,13 +16,6 @@ namespace devhost {
 namespace {
 
 constexpr wchar_t kRecordExtension[] = L".record";
-
-std::wstring ModuleFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(length);
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
 
 std::string ReadWholeFile(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -88,7 +82,7 @@ EditorLaunch Parse(const std::string& record) {
 
 }  // namespace
 
-std::wstring RecordingEditorPath() { return ModuleFolder() + kRecordingEditorName; }
+std::wstring RecordingEditorPath() { return InHostFolder(kRecordingEditorName); }
 
 bool WriteEditorLaunch(const std::wstring& folder, const EditorLaunch& launch) {
     // Written under a temporary name and renamed, so a reader never sees half a record.

@@ -165,6 +165,15 @@ bool RegisterClasses(HINSTANCE instance) {
     return mainOk && listOk;
 }
 
+HWND CreateMailList() {
+    const HWND main = TheHost().mainWindow;
+    RECT client;
+    ::GetClientRect(main, &client);
+    return ::CreateWindowExW(
+        WS_EX_CLIENTEDGE, kMailListClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, client.right, client.bottom,
+        main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMailListId)), ::GetModuleHandleW(nullptr), nullptr);
+}
+
 }  // namespace
 
 bool CreateHostWindows(const WindowOptions& options) {
@@ -175,11 +184,7 @@ bool CreateHostWindows(const WindowOptions& options) {
     host.mainWindow = ::CreateWindowExW(0, kMainClass, L"Kestrano development host", WS_OVERLAPPEDWINDOW, 40, 40, 720,
                                         420, nullptr, host.menuBar, instance, nullptr);
     if (!host.mainWindow) return false;
-    RECT client;
-    ::GetClientRect(host.mainWindow, &client);
-    host.mailList = ::CreateWindowExW(WS_EX_CLIENTEDGE, kMailListClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0,
-                                      client.right, client.bottom, host.mainWindow,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMailListId)), instance, nullptr);
+    host.mailList = CreateMailList();
     if (!host.mailList) return false;
     if (options.visible) {
         ::ShowWindow(host.mainWindow, SW_SHOWNORMAL);
@@ -201,10 +206,16 @@ void DestroyHostWindows() {
     }
 }
 
+HWND ReplaceMailList() {
+    const HWND list = CreateMailList();
+    if (list) TheHost().mailList = list;
+    return list;
+}
+
 void StartPluginInHost() {
     const Plugin& plugin = ThePlugin();
     const Host& host = TheHost();
-    if (plugin.OnStart) plugin.OnStart();
+    StartPlugins();
     if (plugin.OnMenuInit) plugin.OnMenuInit(host.mainWindow, host.menuBar, kMainMenuType);
     if (host.mainWindow) ::DrawMenuBar(host.mainWindow);
 }

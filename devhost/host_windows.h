@@ -22,7 +22,11 @@ struct WindowOptions {
 bool CreateHostWindows(const WindowOptions& options = {});
 void DestroyHostWindows();
 
-// Runs the plug-in's BKC_OnStart, then builds the main menu as the host does
+// A new mail-list window in the main window, as when the host rebuilds its
+// view; the old one stays alive. Reported to plug-ins from then on.
+HWND ReplaceMailList();
+
+// Runs BKC_OnStart of the loaded plug-ins, then builds the main menu as the host does
 // (BKC_OnMenuInit with type 0).
 void StartPluginInHost();
 

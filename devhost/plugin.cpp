@@ -7,6 +7,8 @@ namespace devhost {
 namespace {
 
 Plugin plugin;
+Plugin neighbour;
+bool neighbourFirst = false;  // loaded before Kestrano
 
 template <typename Entry>
 void Bind(HMODULE module, LPCSTR name, Entry& entry) {
@@ -26,29 +28,60 @@ std::string Field(const std::array<char, kInfoRecordSize>& record, size_t offset
     return std::string(start, length);
 }
 
-}  // namespace
+void Unload(Plugin& loaded) {
+    if (loaded.module) {
+        if (loaded.OnExit) loaded.OnExit();
+        ::FreeLibrary(loaded.module);
+    }
+    loaded = Plugin{};
+}
 
-bool LoadPlugin(const char* fileName) {
-    UnloadPlugin();
+bool Load(const char* fileName, Plugin& loaded) {
+    Unload(loaded);
     const HMODULE module = ::LoadLibraryA(fileName);
     if (!module) return false;
-    plugin.module = module;
-    Bind(module, "BKC_OnStart", plugin.OnStart);
-    Bind(module, "BKC_OnExit", plugin.OnExit);
-    Bind(module, "BKC_OnMenuInit", plugin.OnMenuInit);
-    Bind(module, "BKC_OnPlugInInfo", plugin.OnPlugInInfo);
+    loaded.module = module;
+    Bind(module, "BKC_OnStart", loaded.OnStart);
+    Bind(module, "BKC_OnExit", loaded.OnExit);
+    Bind(module, "BKC_OnMenuInit", loaded.OnMenuInit);
+    Bind(module, "BKC_OnPlugInInfo", loaded.OnPlugInInfo);
     return true;
 }
 
-void UnloadPlugin() {
-    if (plugin.module) {
-        if (plugin.OnExit) plugin.OnExit();
-        ::FreeLibrary(plugin.module);
-    }
-    plugin = Plugin{};
+void Start(const Plugin& loaded) {
+    if (loaded.OnStart) loaded.OnStart();
 }
 
+}  // namespace
+
+bool LoadPlugin(const char* fileName) {
+    neighbourFirst = neighbour.module != nullptr;
+    return Load(fileName, plugin);
+}
+
+void UnloadPlugin() { Unload(plugin); }
+
 const Plugin& ThePlugin() { return plugin; }
+
+bool LoadNeighbour() {
+    neighbourFirst = plugin.module == nullptr;
+    return Load(kNeighbourFileName, neighbour);
+}
+
+void UnloadNeighbour() { Unload(neighbour); }
+
+const Plugin& TheNeighbour() { return neighbour; }
+
+int NeighbourMessagesSeen(HWND window, UINT message) {
+    int(WINAPI * seen)(HWND, UINT) = nullptr;
+    if (neighbour.module) Bind(neighbour.module, "NeighbourMessagesSeen", seen);
+    return seen ? seen(window, message) : 0;
+}
+
+void StartPlugins() {
+    Start(neighbourFirst ? neighbour : plugin);
+    Start(neighbourFirst ? plugin : neighbour);
+}
 
 PluginDescription DescribePlugin() {
     std::array<char, kInfoRecordSize> record{};

@@ -17,6 +17,8 @@ struct Plugin {
 };
 
 inline constexpr char kPluginFileName[] = "Kestrano.dll";
+// A second plug-in that subclasses the same windows (neighbour_plugin.cpp).
+inline constexpr char kNeighbourFileName[] = "neighbour_plugin.dll";
 // Menu types the host passes to BKC_OnMenuInit.
 inline constexpr int kMainMenuType = 0;
 inline constexpr int kMailListMenuType = 1;
@@ -24,8 +26,20 @@ inline constexpr int kMailListMenuType = 1;
 // Loads the plug-in from the host's folder. False when the DLL refuses the host
 // (or is missing); GetLastError tells why.
 bool LoadPlugin(const char* fileName = kPluginFileName);
+// BKC_OnExit, then FreeLibrary, as the host does when it lets a plug-in go.
 void UnloadPlugin();
 const Plugin& ThePlugin();
+
+// The neighbour plug-in, loaded beside Kestrano; the host starts the plug-ins
+// in the order they were loaded.
+bool LoadNeighbour();
+void UnloadNeighbour();
+const Plugin& TheNeighbour();
+// How many times message has reached the neighbour's procedure on window.
+int NeighbourMessagesSeen(HWND window, UINT message);
+
+// BKC_OnStart of every loaded plug-in, in load order.
+void StartPlugins();
 
 // What BKC_OnPlugInInfo reported.
 struct PluginDescription {

@@ -9,7 +9,9 @@ namespace devhost {
 bool OpenSession(const SessionOptions& options) {
     if (options.createSettingsKey && !CreateSettingsKey()) return false;
     if (!CreateHostWindows(options.windows)) return false;
+    if (options.neighbour == Neighbour::kLoadedBefore && !LoadNeighbour()) return false;
     if (!LoadPlugin()) return false;
+    if (options.neighbour == Neighbour::kLoadedAfter && !LoadNeighbour()) return false;
     if (options.startPlugin) StartPluginInHost();
     return true;
 }
@@ -17,7 +19,15 @@ bool OpenSession(const SessionOptions& options) {
 void CloseSession() {
     DestroyHostWindows();
     UnloadPlugin();
+    UnloadNeighbour();
     ResetHostState();
+}
+
+std::wstring InHostFolder(const std::wstring& name) {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    return path.substr(0, path.find_last_of(L'\\') + 1) + name;
 }
 
 std::wstring MakeScratchFolder(const std::wstring& prefix) {

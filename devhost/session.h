@@ -11,8 +11,12 @@
 
 namespace devhost {
 
+// Another plug-in on the same windows, loaded before or after Kestrano.
+enum class Neighbour { kNone, kLoadedBefore, kLoadedAfter };
+
 struct SessionOptions {
     WindowOptions windows;
+    Neighbour neighbour = Neighbour::kNone;
     bool createSettingsKey = true;
     bool startPlugin = true;  // BKC_OnStart and the main menu's BKC_OnMenuInit
 };
@@ -21,6 +25,9 @@ struct SessionOptions {
 bool OpenSession(const SessionOptions& options = {});
 // Closes the windows and unloads the plug-in; the host's state is reset.
 void CloseSession();
+
+// The full path of a file in the folder the host runs from, beside the plug-in.
+std::wstring InHostFolder(const std::wstring& name);
 
 // A new, empty folder in the system's temporary folder, whose name starts
 // with prefix; returned with a trailing backslash, as the host gives its own.

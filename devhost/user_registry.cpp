@@ -41,11 +41,8 @@ void DeleteKeyTree(const std::wstring& path) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
 }
 
-void CloseProcess(HANDLE process) { ::CloseHandle(process); }
-using UniqueProcess = kestrano::Unique<HANDLE, &CloseProcess>;
-
 bool IsRunning(DWORD process) {
-    const UniqueProcess handle{::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)};
+    const kestrano::UniqueHandle handle{::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)};
     if (!handle) return ::GetLastError() == ERROR_ACCESS_DENIED;  // someone else's, alive
     DWORD code = 0;
     return ::GetExitCodeProcess(handle.get(), &code) && code == STILL_ACTIVE;

@@ -42,11 +42,13 @@ private:
 };
 
 inline void CloseKey(HKEY key) noexcept { ::RegCloseKey(key); }
-inline void CloseFile(HANDLE file) noexcept { ::CloseHandle(file); }
+inline void CloseKernelHandle(HANDLE handle) noexcept { ::CloseHandle(handle); }
 inline void DestroyPopupMenu(HMENU menu) noexcept { ::DestroyMenu(menu); }
 
 using UniqueKey = Unique<HKEY, &CloseKey>;
-using UniqueFile = Unique<HANDLE, &CloseFile, -1>;
+using UniqueFile = Unique<HANDLE, &CloseKernelHandle, -1>;
+// Processes, threads, events: null when empty, where a file is INVALID_HANDLE_VALUE.
+using UniqueHandle = Unique<HANDLE, &CloseKernelHandle>;
 using UniqueMenu = Unique<HMENU, &DestroyPopupMenu>;
 
 }  // namespace kestrano

@@ -19,10 +19,12 @@
 #include "devhost/sample_mailbox.h"
 #include "devhost/session.h"
 #include "devhost/text.h"
+#include "tests/test_support.h"
 
 namespace {
 
 using namespace devhost;
+using namespace test_support;
 
 constexpr wchar_t kFirstSwitch[] = L"KestranobDoubleClick";
 constexpr wchar_t kSecondSwitch[] = L"KestranobUnreadDbclk";
@@ -46,53 +48,6 @@ constexpr DWORD kLaunchTimeoutMs = 10 * 60 * 1000;
 // parameters instead of passing them on shows.
 constexpr WPARAM kDoubleClickKeys = MK_LBUTTON | MK_CONTROL;
 
-WNDPROC ProcedureOf(HWND window) { return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)); }
-
-size_t CountFiles(const std::wstring& folder) {
-    size_t count = 0;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    return count;
-}
-
-// The plug-in's hook is installed over this procedure, so from the hook's side
-// it is the host's own: it notes what reaches it and passes it to the host.
-struct Arrival {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT result;
-    size_t editorsStarted;  // when the message arrived
-};
-
-WNDPROC hostProcedure = nullptr;
-std::vector<Arrival> arrivals;
-
-// The host answers nothing in particular to it; this answer must come back.
-constexpr UINT kProbeMessage = WM_APP + 0x203;
-constexpr LRESULT kProbeAnswer = 0x7E57;
-
-LRESULT CALLBACK HostSide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const size_t started = LaunchesStarted();
-    LRESULT result = ::CallWindowProcW(hostProcedure, window, message, wParam, lParam);
-    if (message == kProbeMessage) result = kProbeAnswer;
-    arrivals.push_back({message, wParam, lParam, result, started});
-    return result;
-}
-
-std::vector<Arrival> ArrivalsOf(UINT message) {
-    std::vector<Arrival> found;
-    for (const Arrival& arrival : arrivals) {
-        if (arrival.message == message) found.push_back(arrival);
-    }
-    return found;
-}
-
 class DoubleClickTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -111,12 +66,15 @@ protected:
 
         // Editors are counted as they start; their records come later.
         ASSERT_TRUE(WatchLaunches());
-        arrivals.clear();
-        hostProcedure = ProcedureOf(host.mailList);
-        ::SetWindowLongPtrW(host.mailList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostSide));
+        ForgetArrivals();
+        SetArrivalStamp(&LaunchesStarted);
+        // The plug-in's hook goes over this one, which from the hook's side is
+        // the host's own procedure.
+        ASSERT_TRUE(PutHostSide(host.mailList, 0));
+        const WNDPROC hostSide = ProcedureOf(host.mailList);
         StartPluginInHost();
         // Otherwise every "nothing opens" below would hold without the plug-in.
-        ASSERT_NE(ProcedureOf(host.mailList), &HostSide);
+        ASSERT_NE(ProcedureOf(host.mailList), hostSide);
         SetSwitches(1, 0);
         launchesBefore_ = LaunchesStarted();
     }
@@ -125,6 +83,7 @@ protected:
         // A running editor still holds its file open.
         WaitForLaunchesToEnd(kLaunchTimeoutMs);
         CloseSession();
+        SetArrivalStamp(nullptr);
         ::SetEnvironmentVariableW(kEditorRecordVariable, nullptr);
         RemoveScratchFolder(temp_);
         RemoveScratchFolder(records_);
@@ -205,7 +164,7 @@ TEST_F(DoubleClickTest, ReadMailOpensAndUnreadMailOnlyWithTheSecondSwitch) {
         EXPECT_EQ(clicks[i].wParam, kDoubleClickKeys) << "click " << i;
         EXPECT_EQ(clicks[i].lParam, MailRowPoint(rows[i])) << "click " << i;
         EXPECT_EQ(clicks[i].result, kMailListDoubleClickResult) << "click " << i;
-        EXPECT_EQ(clicks[i].editorsStarted - launchesBefore_, startedWhenHostHandled[i]) << "click " << i;
+        EXPECT_EQ(clicks[i].stamp - launchesBefore_, startedWhenHostHandled[i]) << "click " << i;
     }
 
     EXPECT_EQ(LaunchedTexts(), TextsOf({kReadJapanese, kUnreadEnglish, kReadEnglish}));
