@@ -8,7 +8,7 @@
 
 namespace kestrano {
 
-constinit WindowHook mailListHook{&MailListHook};
+constinit HookedRole mailListRole{&MailListHook};
 
 namespace {
 
@@ -30,7 +30,7 @@ void OnDoubleClick(HWND window, LPARAM lParam) noexcept {
 
 LRESULT CALLBACK MailListHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDBLCLK) OnDoubleClick(window, lParam);
-    return ::CallWindowProcA(mailListHook.previous, window, message, wParam, lParam);
+    return CallFormerProcedure(mailListRole, window, message, wParam, lParam);
 }
 
 }  // namespace kestrano

@@ -12,6 +12,7 @@ namespace kestrano {
 inline constexpr char kOutboxMarker[] = "Outbox";
 
 LRESULT CALLBACK MailListHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-extern WindowHook mailListHook;
+// The mail list as a hooked role.
+extern HookedRole mailListRole;
 
 }  // namespace kestrano

@@ -11,7 +11,7 @@
 namespace kestrano {
 
 constinit int EditorPagePending = 0;
-constinit WindowHook mainWindowHook{&MainWindowHook};
+constinit HookedRole mainWindowRole{&MainWindowHook};
 
 namespace {
 
@@ -116,7 +116,7 @@ LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
         EditorPagePending = 0;
         OpenEditorPage();
     }
-    return ::CallWindowProcA(mainWindowHook.previous, window, message, wParam, lParam);
+    return CallFormerProcedure(mainWindowRole, window, message, wParam, lParam);
 }
 
 HWND FindChildByClassAndId(HWND parent, LPCSTR className, int controlId) noexcept {

@@ -68,7 +68,8 @@ void BuildSettingsSubmenu(HMENU menuBar) noexcept;
 // The main window's procedure while the plug-in is loaded: finishes
 // ChangeExternalEditor once the host's settings dialog has taken activation.
 LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-extern WindowHook mainWindowHook;
+// The main window as a hooked role.
+extern HookedRole mainWindowRole;
 
 // The first direct child of parent with that window class and control identifier.
 HWND FindChildByClassAndId(HWND parent, LPCSTR className, int controlId) noexcept;

@@ -35,8 +35,8 @@ void Start() noexcept {
     HWND list = nullptr;
     HWND view = nullptr;
     hostApi.GetWindowHandles(&main, &tree, &list, &view);
-    InstallHook(mainWindowHook, main);
-    InstallHook(mailListHook, list);
+    InstallHook(mainWindowRole, main);
+    InstallHook(mailListRole, list);
     settingsKey.SeedDefault(kDoubleClickSwitch, kDoubleClickDefault);
     settingsKey.SeedDefault(kUnreadDoubleClickSwitch, kUnreadDoubleClickDefault);
 }

@@ -1,5 +1,6 @@
 // Loading into the host, describing itself, answering every export with the
-// host's calling convention, and start-up's window hooks.
+// host's calling convention, and start-up's window hooks, alone and among
+// other plug-ins on the same windows.
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,12 @@
 #include "devhost/host_state.h"
 #include "devhost/host_windows.h"
 #include "devhost/plugin.h"
+#include "devhost/sample_mailbox.h"
 #include "devhost/session.h"
 #include "devhost/text.h"
 #include "host/host_api.h"
 #include "kestrano_version.h"
+#include "tests/test_support.h"
 
 #ifdef KESTRANO_STACK_PROBE
 extern "C" int CallAndMeasureStack(FARPROC function, const unsigned* arguments, int count);
@@ -23,8 +26,7 @@ extern "C" int CallAndMeasureStack(FARPROC function, const unsigned* arguments, 
 namespace {
 
 using namespace devhost;
-
-WNDPROC ProcedureOf(HWND window) { return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)); }
+using namespace test_support;
 
 class BindingTest : public ::testing::Test {
 protected:
@@ -142,6 +144,123 @@ TEST_F(BindingTest, BindingAgainAfterSuccessLooksNothingUp) {
     EXPECT_TRUE(kestrano::BindHostApi());
     EXPECT_EQ(versionCalls(), before);
     EXPECT_EQ(kestrano::hostApi.module, ::GetModuleHandleW(nullptr));
+}
+
+// Kestrano is one of the plug-ins a user installs: another subclasses the same
+// windows, after it or before it; the host may run start-up again, report a
+// new mail list while the old one lives, or let the plug-in go before its
+// windows. Under both plug-ins sit host-side procedures, one per window.
+class CompanyTest : public ::testing::Test {
+protected:
+    enum Side { kMainSide, kListSide, kNewListSide };
+    static constexpr int kReadMail = 1;  // of SampleMailbox()
+
+    void SetUp() override {
+        temp_ = MakeScratchFolder(L"kestrano company");
+        ASSERT_FALSE(temp_.empty());
+    }
+
+    void TearDown() override {
+        CloseSession();
+        RemoveScratchFolder(temp_);
+    }
+
+    // Neither plug-in started yet; double-click opening on, and no editor, so
+    // an opened mail shows as a file in the host's temporary folder.
+    void OpenWith(Neighbour neighbour) {
+        ForgetArrivals();
+        ASSERT_TRUE(OpenSession({.neighbour = neighbour, .startPlugin = false}));
+        Host& host = TheHost();
+        host.mails = SampleMailbox();
+        host.tempFolder = ToAnsi(temp_);
+        ASSERT_TRUE(WriteSettingDword(L"KestranobDoubleClick", 1));
+        ASSERT_TRUE(PutHostSide(host.mainWindow, kMainSide));
+        ASSERT_TRUE(PutHostSide(host.mailList, kListSide));
+        // The windows the neighbour, if any, subclasses as it starts.
+        firstMainWindow_ = host.mainWindow;
+        firstList_ = host.mailList;
+    }
+
+    // The probe's answer comes back, after it reached window's own host-side
+    // procedure once and the neighbour, where it subclassed window, once.
+    static void ExpectEachProcedureSeesTheProbeOnce(HWND window, Side side) {
+        const bool neighbourThere = TheNeighbour().module && (window == firstMainWindow_ || window == firstList_);
+        ForgetArrivals();
+        const int neighbourBefore = NeighbourMessagesSeen(window, kProbeMessage);
+        EXPECT_EQ(::SendMessageW(window, kProbeMessage, 0, 0), kProbeAnswer);
+        const std::vector<Arrival> seen = ArrivalsOf(kProbeMessage);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].window, window);
+        EXPECT_EQ(seen[0].side, side) << "another window's procedure got the message";
+        if (neighbourThere) {
+            EXPECT_EQ(NeighbourMessagesSeen(window, kProbeMessage) - neighbourBefore, 1);
+        }
+    }
+
+    static LRESULT DoubleClickReadMail(HWND list) {
+        SelectMail(kReadMail);
+        return ::SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MailRowPoint(kReadMail));
+    }
+
+    std::wstring temp_;
+    static inline HWND firstMainWindow_ = nullptr;
+    static inline HWND firstList_ = nullptr;
+};
+
+TEST_F(CompanyTest, SecondStartUpWithANeighbourHooksNothingTwice) {
+    for (const Neighbour neighbour : {Neighbour::kLoadedAfter, Neighbour::kLoadedBefore}) {
+        SCOPED_TRACE(neighbour == Neighbour::kLoadedAfter ? "neighbour loaded after" : "neighbour loaded before");
+        ASSERT_NO_FATAL_FAILURE(OpenWith(neighbour));
+        StartPluginInHost();
+        EXPECT_EQ(ThePlugin().OnStart(), 0);
+
+        const Host& host = TheHost();
+        ExpectEachProcedureSeesTheProbeOnce(host.mailList, kListSide);
+        ExpectEachProcedureSeesTheProbeOnce(host.mainWindow, kMainSide);
+        const size_t filesBefore = CountFiles(temp_);
+        EXPECT_EQ(DoubleClickReadMail(host.mailList), kMailListDoubleClickResult);
+        EXPECT_EQ(CountFiles(temp_) - filesBefore, 1u) << "the double-click did not open the mail once";
+        EXPECT_EQ(host.hostDoubleClicks.size(), 1u);
+        EXPECT_EQ(NeighbourMessagesSeen(host.mailList, WM_LBUTTONDBLCLK), 1);
+        CloseSession();
+    }
+}
+
+TEST_F(CompanyTest, ReplacedMailListPassesEachWindowsMessagesToItsOwnProcedure) {
+    // The neighbour goes over Kestrano on the first list, so Kestrano cannot
+    // give that list its own procedure back.
+    ASSERT_NO_FATAL_FAILURE(OpenWith(Neighbour::kLoadedAfter));
+    StartPluginInHost();
+    const HWND firstList = TheHost().mailList;
+    const HWND newList = ReplaceMailList();
+    ASSERT_NE(newList, nullptr);
+    ASSERT_TRUE(PutHostSide(newList, kNewListSide));
+    EXPECT_EQ(ThePlugin().OnStart(), 0);
+
+    ExpectEachProcedureSeesTheProbeOnce(firstList, kListSide);
+    ExpectEachProcedureSeesTheProbeOnce(newList, kNewListSide);
+    ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide);
+
+    EXPECT_EQ(DoubleClickReadMail(newList), kMailListDoubleClickResult);
+    EXPECT_EQ(CountFiles(temp_), 1u);
+    EXPECT_EQ(DoubleClickReadMail(firstList), kMailListDoubleClickResult);
+    const std::vector<Arrival> clicks = ArrivalsOf(WM_LBUTTONDBLCLK);
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_EQ(clicks[0].side, kNewListSide);
+    EXPECT_EQ(clicks[1].side, kListSide);
+}
+
+TEST_F(CompanyTest, PluginFreedBeforeItsWindowsStaysMapped) {
+    ASSERT_NO_FATAL_FAILURE(OpenWith(Neighbour::kNone));
+    StartPluginInHost();
+    ASSERT_NE(ProcedureOf(TheHost().mailList), nullptr);
+    UnloadPlugin();  // BKC_OnExit and FreeLibrary, the windows still there
+    EXPECT_NE(::GetModuleHandleA(kPluginFileName), nullptr);
+
+    ExpectEachProcedureSeesTheProbeOnce(TheHost().mailList, kListSide);
+    ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide);
+    EXPECT_EQ(DoubleClickReadMail(TheHost().mailList), kMailListDoubleClickResult);
+    EXPECT_EQ(TheHost().hostDoubleClicks.size(), 1u);
 }
 
 }  // namespace
