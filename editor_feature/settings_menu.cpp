@@ -55,8 +55,22 @@ UniqueMenu FillSubmenu(const std::array<int, 3>& ids) noexcept {
     return popup;
 }
 
+// Another program may own a window of that common title: sending it anything
+// would turn its pages and click its buttons, and, were it hung, freeze the
+// host with it. Only the host's own windows count.
+HWND FindOwnTopLevelWindow(LPCSTR title) noexcept {
+    const DWORD self = ::GetCurrentProcessId();
+    HWND window = nullptr;
+    while ((window = ::FindWindowExA(nullptr, window, nullptr, title)) != nullptr) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == self) return window;
+    }
+    return nullptr;
+}
+
 void OpenEditorPage() noexcept {
-    const HWND dialog = ::FindWindowExA(nullptr, nullptr, nullptr, kGeneralSettingsTitle);
+    const HWND dialog = FindOwnTopLevelWindow(kGeneralSettingsTitle);
     if (!dialog) return;
     ::SendMessageA(dialog, PSM_SETCURSEL, kEditorPageIndex, 0);
     const HWND page = ::FindWindowExA(dialog, nullptr, nullptr, kEditorPageTitle);

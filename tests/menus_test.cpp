@@ -15,6 +15,7 @@
 #include "devhost/host_registry.h"
 #include "devhost/host_state.h"
 #include "devhost/host_windows.h"
+#include "devhost/namesake_settings.h"
 #include "devhost/plugin.h"
 #include "devhost/session.h"
 #include "devhost/settings_dialog.h"
@@ -31,6 +32,9 @@ constexpr int kToolsMenu = 4;  // the fifth drop-down
 constexpr int kToolsItems = 2;
 
 enum Entry { kDoubleClick, kUnread, kChangeEditor };
+
+// Where 32-bit code is emulated, a program takes about a minute to start.
+constexpr DWORD kProgramStartTimeoutMs = 10 * 60 * 1000;
 
 std::wstring MenuText(HMENU menu, int position) {
     wchar_t text[128] = {};
@@ -296,6 +300,34 @@ TEST_F(MenusTest, ActivationChangeWithoutTheDialogUsesUpTheCommand) {
     PumpMessages();
     EXPECT_EQ(SettingsDialogPage(), 0);
     EXPECT_EQ(TheHost().editorButtonClicks, 0);
+}
+
+// Another program's window bears the title of the host's settings dialog and
+// stands above it, so a search by title meets it first: the shortcut turns and
+// clicks the host's own dialog, sends the other program nothing, and does not
+// wait on it when it stops answering.
+TEST_F(MenusTest, AnotherProgramsWindowOfTheSameTitleIsLeftAlone) {
+    Namesake namesake;
+    ASSERT_TRUE(StartNamesake(namesake, kProgramStartTimeoutMs));
+    ASSERT_NO_FATAL_FAILURE(OpenActiveSession());
+    ChooseCommand(CommandId(kChangeEditor));
+    PumpMessages();
+    ASSERT_NE(TheHost().settingsDialog, nullptr);
+    ASSERT_EQ(::FindWindowExW(nullptr, nullptr, nullptr, kSettingsDialogTitle), namesake.window);
+    EXPECT_EQ(SettingsDialogPage(), kEditorPageIndex);
+    EXPECT_EQ(TheHost().editorButtonClicks, 1);
+    EXPECT_EQ(NamesakeMessagesReceived(namesake), 0);
+
+    CloseSettingsDialog();
+    ::SetActiveWindow(TheHost().mainWindow);
+    PumpMessages();
+    ASSERT_TRUE(HangNamesake(namesake, kProgramStartTimeoutMs));
+    const ULONGLONG start = ::GetTickCount64();
+    ChooseCommand(CommandId(kChangeEditor));
+    PumpMessages();
+    EXPECT_LT(::GetTickCount64() - start, kNamesakeHangMs / 2) << "the host waited for the hung program";
+    EXPECT_EQ(SettingsDialogPage(), kEditorPageIndex);
+    EXPECT_EQ(TheHost().editorButtonClicks, 2);
 }
 
 }  // namespace
