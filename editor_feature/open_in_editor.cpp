@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "host/host_api.h"
 #include "host/unique.h"
 #include "settings/settings_key.h"
@@ -37,20 +39,40 @@ bool IsForbiddenInFileNames(wchar_t c) noexcept {
 
 bool IsDiskFile(HANDLE file) noexcept { return ::GetFileType(file) == FILE_TYPE_DISK; }
 
+// An existing name answers CREATE_NEW with one of these; on some systems a
+// folder, or a file on its way out, answers that access is denied.
+bool NameIsTaken(const WideText& path, DWORD error) noexcept {
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return true;
+    return error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A device name (COM1, AUX, ...) may answer CREATE_NEW as if taken; a suffix
+// would only dodge the limit that a device subject opens nothing. Asking for
+// no access and sharing everything, the look disturbs no holder; folders open
+// with backup semantics.
+bool IsDevice(const WideText& path) noexcept {
+    const UniqueFile existing{::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+    return existing && !IsDiskFile(existing.get());
+}
+
+bool SetSuffix(WideText& path, size_t baseLength, int counter) noexcept {
+    path.Truncate(baseLength);
+    wchar_t suffix[kSuffixSize];
+    const int length = ::wsprintfW(suffix, L"(%d)", counter);
+    return path.Append({suffix, static_cast<size_t>(length)});
+}
+
 // Writes the host's text byte for byte: no byte-order mark, no line end, no
 // terminator. False when the host has no text, leaving the file empty, and
 // when the write fails or stops short (a full disk, a quota): the editor would
 // show what was left as if it were the mail. The file stays either way.
-bool WriteCurrentMailText(const WideText& path) noexcept {
-    const UniqueFile file{::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_TEMPORARY, nullptr)};
-    // A reserved device name (NUL, COM1, ...) opens the device, not a file.
-    if (!file || !IsDiskFile(file.get())) return false;
+bool WriteCurrentMailText(HANDLE file) noexcept {
     const UniqueHostText text{hostApi.GetText(nullptr, 0)};
     if (!text) return false;
     const DWORD length = static_cast<DWORD>(::lstrlenA(text.get()));
     DWORD written = 0;
-    return ::WriteFile(file.get(), text.get(), length, &written, nullptr) && written == length;
+    return ::WriteFile(file, text.get(), length, &written, nullptr) && written == length;
 }
 
 void LaunchEditor(HWND window, const WideText& path) noexcept {
@@ -79,8 +101,10 @@ bool OpenCurrentMail(HWND window) noexcept {
     WideText base;
     if (!base.AppendAnsi(hostApi.GetTempFolder()) || !base.Append(name.view())) return false;
     WideText path;
-    if (!MakeUniqueFileName(base.view(), path)) return false;
-    if (!WriteCurrentMailText(path)) return false;
+    UniqueFile file = MakeUniqueFileName(base.view(), path);
+    if (!file) return false;
+    if (!WriteCurrentMailText(file.get())) return false;
+    file.reset();  // the editor opens it next
     LaunchEditor(window, path);
     return true;
 }
@@ -93,21 +117,19 @@ void SanitizeFileName(std::span<wchar_t> name) noexcept {
     }
 }
 
-bool MakeUniqueFileName(std::wstring_view base, WideText& path) noexcept {
+UniqueFile MakeUniqueFileName(std::wstring_view base, WideText& path) noexcept {
     path.Truncate(0);
-    if (!path.Append(base)) return false;
-    for (int counter = 1; counter <= kMaxNameCounter; ++counter) {
-        const UniqueFile existing{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (!existing) return true;
-        // A device opens under every suffix; searching on would only freeze the host.
-        if (!IsDiskFile(existing.get())) return false;
-        wchar_t suffix[kSuffixSize];
-        const int length = ::wsprintfW(suffix, L"(%d)", counter);
-        path.Truncate(base.size());
-        if (!path.Append({suffix, static_cast<size_t>(length)})) return false;
+    if (!path.Append(base)) return UniqueFile{};
+    for (int counter = 1;; ++counter) {
+        // Created new, or not at all: a probe before the create would race,
+        // and a name that cannot be opened for reading may still be taken.
+        UniqueFile file{::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY, nullptr)};
+        // A reserved device name (NUL, ...) opens the device, not a file.
+        if (file) return IsDiskFile(file.get()) ? std::move(file) : UniqueFile{};
+        if (!NameIsTaken(path, ::GetLastError()) || IsDevice(path)) return UniqueFile{};
+        if (counter > kMaxNameCounter || !SetSuffix(path, base.size(), counter)) return UniqueFile{};
     }
-    return true;
 }
 
 void WINAPI OpenInExternalEditor(HWND window, LPARAM) { OpenCurrentMail(window); }

@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "host/unique.h"
 #include "host/wide_text.h"
 
 namespace kestrano {
@@ -35,11 +36,13 @@ void WINAPI OpenInExternalEditor(HWND window, LPARAM parameter);
 // reserved punctuation marks and the control characters U+0001 to U+001F.
 void SanitizeFileName(std::span<wchar_t> name) noexcept;
 
-// Puts into path the first of base, base(1), base(2), ... that does not open
-// as an existing file; base(99999) untested once all before it exist. False
-// when a name opens as something other than a disk file (a device such as NUL
-// or COM1), or when the name cannot be built.
-[[nodiscard]] bool MakeUniqueFileName(std::wstring_view base, WideText& path) noexcept;
+// Claims the first of base, base(1), base(2), ... base(99999) that does not
+// exist in any form (a file however it is held, a folder) by creating it, and
+// puts its name into path. Empty when every name is taken, when a name opens
+// as something other than a disk file (a device such as NUL or COM1), when
+// the file cannot be created for another reason (a name too long), or when
+// the name cannot be built. Nothing that exists is ever opened for writing.
+[[nodiscard]] UniqueFile MakeUniqueFileName(std::wstring_view base, WideText& path) noexcept;
 
 // Puts the entry at the head of the mail list's context menu, a separator below it.
 void AddOpenEntryToContextMenu(HMENU menu) noexcept;

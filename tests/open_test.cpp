@@ -219,13 +219,15 @@ TEST(SanitizeFileNameTest, EveryOtherCharacterIsKept) {
     }
 }
 
-TEST(MakeUniqueFileNameTest, NamesBeyondTheLongestPathWindowsTakesAreRefused) {
-    // Relative names of x's: nothing by those names exists, so the first is free.
-    const std::wstring longest(WideText::kMaxLength, L'x');
-    WideText chosen;
-    ASSERT_TRUE(MakeUniqueFileName(longest, chosen));
-    EXPECT_EQ(chosen.view(), longest);
-    EXPECT_FALSE(MakeUniqueFileName(longest + L"x", chosen));
+TEST(WideTextTest, TextsBeyondTheLongestPathWindowsTakesAreRefusedNotCut) {
+    // Cut short, a path would name another file than the one meant.
+    WideText text;
+    ASSERT_TRUE(text.Append(std::wstring(WideText::kMaxLength - 1, L'x')));
+    EXPECT_FALSE(text.Append(L"yz"));
+    EXPECT_EQ(text.length(), WideText::kMaxLength - 1);
+    EXPECT_TRUE(text.Append(L"y"));
+    EXPECT_FALSE(text.AppendAnsi("z"));
+    EXPECT_EQ(text.view().back(), L'y');
 }
 
 TEST_F(OpenTest, EntryHeadsTheContextMenuAboveASeparatorAndTheHostsItems) {
@@ -308,22 +310,46 @@ TEST_F(OpenTest, TakesTheFirstFreeSuffixAndNeverOverwritesEarlierFiles) {
     EXPECT_EQ(Contents(L"Report(3)"), "fourth");
 }
 
-TEST_F(OpenTest, FileThatCannotBeOpenedForReadingCountsAsFree) {
-    const std::wstring locked = folder_ + L"Locked";
-    const UniqueFile held{::CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr)};
-    ASSERT_TRUE(held);
-    WideText chosen;
-    ASSERT_TRUE(MakeUniqueFileName(locked, chosen));
-    EXPECT_EQ(chosen.view(), locked);
+// A name is taken however it is taken: the editor still holds an earlier copy
+// (writing to it, and sharing writing or nothing), the copy is read-only, or a
+// folder bears the name. The mail goes to the next name; the earlier copy
+// stays byte for byte as it was.
+TEST_F(OpenTest, NameTakenInAnyFormIsPassedOverAndNeverOverwritten) {
+    DeleteSetting(L"ExtTextEditor");  // only the files matter here
+    const std::string earlier = "earlier copy, edited by hand";
+    struct Holder {
+        const wchar_t* subject;
+        DWORD share;
+    };
+    for (const Holder holder : {Holder{L"Held sharing writing", FILE_SHARE_WRITE}, Holder{L"Held shut", 0}}) {
+        SCOPED_TRACE(ToUtf8(holder.subject));
+        const std::wstring path = folder_ + holder.subject;
+        ASSERT_TRUE(WriteFileBytes(path, earlier));
+        {
+            // The editor writes to its copy and lets no one read it meanwhile.
+            const UniqueFile held{::CreateFileW(path.c_str(), GENERIC_WRITE, holder.share, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr)};
+            ASSERT_TRUE(held);
+            OpenFromContextMenu(ToAnsi(holder.subject), "the mail");
+        }
+        EXPECT_EQ(Contents(holder.subject), earlier);
+        EXPECT_EQ(Contents(std::wstring(holder.subject) + L"(1)"), "the mail");
+    }
 
-    // Creating over a file someone holds shut fails: nothing written, nothing started.
-    OpenFromContextMenu("Locked", "text");
-    EXPECT_EQ(FileNames(), std::vector<std::wstring>{L"Locked"});
-    LARGE_INTEGER size{};
-    EXPECT_TRUE(::GetFileSizeEx(held.get(), &size));
-    EXPECT_EQ(size.QuadPart, 0);
-    EXPECT_EQ(Launches(), 0u);
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"Read-only", earlier));
+    ASSERT_TRUE(::SetFileAttributesW((folder_ + L"Read-only").c_str(), FILE_ATTRIBUTE_READONLY));
+    OpenFromContextMenu("Read-only", "the mail");
+    EXPECT_EQ(Contents(L"Read-only"), earlier);
+    EXPECT_EQ(Contents(L"Read-only(1)"), "the mail");
+
+    const std::wstring subfolder = folder_ + L"Minutes";
+    ASSERT_TRUE(::CreateDirectoryW(subfolder.c_str(), nullptr));
+    OpenFromContextMenu("Minutes", "the mail");
+    EXPECT_EQ(Contents(L"Minutes(1)"), "the mail");
+    EXPECT_TRUE(::RemoveDirectoryW(subfolder.c_str())) << "the folder is no longer empty";
+
+    EXPECT_EQ(FileNames(), (std::vector<std::wstring>{L"Held sharing writing", L"Held sharing writing(1)", L"Held shut",
+                                                      L"Held shut(1)", L"Minutes(1)", L"Read-only", L"Read-only(1)"}));
 }
 
 TEST_F(OpenTest, NullTextLeavesAnEmptyFileAndStartsNothing) {
@@ -408,6 +434,7 @@ TEST_F(OpenTest, DeviceNamesWriteAndStartNothing) {
     // The device opens under every suffix: the search must stop at once.
     WideText chosen;
     EXPECT_FALSE(MakeUniqueFileName(folder_ + L"NUL", chosen));
+    EXPECT_EQ(FileNames(), std::vector<std::wstring>{});
 
     for (const char* subject : {"CON", "NUL.txt", "Aux. parts list", "COM1"}) {
         SCOPED_TRACE(subject);
