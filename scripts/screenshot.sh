@@ -4,7 +4,8 @@
 # it in the external editor (Wine's notepad). Saves docs/screenshot.png.
 # With --menus, the plug-in's menus instead, as the host draws them: the
 # Tools menu (ツール) with the plug-in's submenu open, beside the mail list's
-# context menu. Saves docs/menus.png.
+# context menu, cropped to the menus. Saves docs/menus.png. Under each
+# picture a caption says it shows the development host, not the mail client.
 #
 #   scripts/screenshot.sh [--x86 | --x64] [--menus] [OUTPUT.png]
 #
@@ -24,7 +25,7 @@ for arg in "$@"; do
     --x86) choice=x86 ;;
     --x64) choice=x64 ;;
     --menus) picture=menus ;;
-    -h | --help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "screenshot: unknown option $arg (try --help)" >&2; exit 64 ;;
     *) output=$(realpath -m "$arg") ;;
   esac
@@ -102,6 +103,17 @@ fi
 # that stand for them in Marlett ("0 1 r").
 cp /usr/share/wine/fonts/marlett.ttf "$x11prefix/drive_c/windows/Fonts/"
 
+# Under each picture, in the guide's two languages: what it shows is the
+# development host, which stands in for the mail client, not the mail client.
+font=$(fc-match -f '%{file}' IPAGothic)
+caption() {  # caption PICTURE OUTPUT
+  convert "$1" -background white -fill '#202020' -font "$font" -pointsize 13 \
+    \( label:'開発用のホスト（メールソフトの代わりにプラグインを試すプログラム）の画面です。メールソフトではありません。' \
+       label:'The development host, which stands in for the mail client; not the mail client itself.' \
+       -gravity center -append -bordercolor white -border 10x6 \) \
+    -gravity center -append -strip -depth 8 "PNG8:$2"
+}
+
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x640x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
@@ -143,19 +155,25 @@ if [ "$picture" = menus ]; then
   say "starting the host on display $display and opening its menus..."
   work=$(mktemp -d)
   trap 'cleanup; rm -rf "$work"' EXIT
-  shot tools "$work/tools.png" >/dev/null
+  tools=$(shot tools "$work/tools.png")
   context=$(shot context "$work/context.png")
-  # The Tools menu: the host's window and the menus over it, without the
-  # empty desktop round them. The context menu: the host's window from its
-  # top left corner to a margin past the menu, set beside the first.
+  # Each menu as it is, at its own size (a picture scaled down blurs): the
+  # Tools menu from the menu bar's "ツール" down to the end of the open
+  # submenu, and the context menu over the mail it was opened on. Side by
+  # side, with the caption under them.
+  margin=8
+  menu_bar=24
+  IFS=+x read -r width height left top <<<"$tools"
+  convert "$work/tools.png" \
+    -crop "$((width + 2 * margin))x$((height + menu_bar + margin))+$((left - margin))+$((top - menu_bar))" \
+    +repage "$work/tools-cut.png"
   IFS=+x read -r width height left top <<<"$context"
-  IFS=+x read -r _ _ window_left window_top <<<"$(convert "$work/context.png" -fuzz 1% -format '%@' info:)"
-  margin=24
-  convert "$work/tools.png" -fuzz 1% -trim +repage "$work/tools-cut.png"
-  cut="$((left + width + margin - window_left))x$((top + height + margin - window_top))+$window_left+$window_top"
-  convert "$work/context.png" -crop "$cut" +repage "$work/context-cut.png"
+  convert "$work/context.png" \
+    -crop "$((width + 2 * margin))x$((height + 2 * margin))+$((left - margin))+$((top - margin))" \
+    +repage "$work/context-cut.png"
   convert "$work/tools-cut.png" "$work/context-cut.png" -background white -gravity north +smush 16 \
-    -strip "$output"
+    "$work/menus.png"
+  caption "$work/menus.png" "$output"
   say "saved $output"
   exit 0
 fi
@@ -180,5 +198,10 @@ until [ -n "$(comm -13 <(echo "$editors_before") <(editors))" ]; do
 done
 # Until the editor has drawn its text.
 sleep "${KESTRANO_SCREENSHOT_SETTLE:-8}"
-DISPLAY=$display import -window root "$output"
+DISPLAY=$display import -window root "$root/screenshot-raw.png"
+# The windows, on a strip of the desktop: the rest of it only makes the
+# picture wider, and a wide picture is shown scaled down.
+convert "$root/screenshot-raw.png" -fuzz 1% -trim +repage -bordercolor "$(convert "$root/screenshot-raw.png" \
+  -format '%[pixel:p{0,0}]' info:)" -border 12 "$root/screenshot-trimmed.png"
+caption "$root/screenshot-trimmed.png" "$output"
 say "saved $output"

@@ -1,7 +1,8 @@
 // Kestrano.dll as the mail client's loader sees it, read from the file beside
 // this program: the sixteen exports under their ordinals, imports from
-// Windows' own DLLs only, and no TLS directory, whose callbacks would run at
-// every thread start and end in the host's process. Prints the file's size.
+// Windows' own DLLs only, no TLS directory, whose callbacks would run at
+// every thread start and end in the host's process, ASLR and DEP asked for,
+// and no link time. Prints the file's size.
 
 #include <gtest/gtest.h>
 
@@ -71,10 +72,12 @@ public:
         if (magic_ == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
             if (const auto* header = At<IMAGE_OPTIONAL_HEADER32>(optional)) {
                 directories_.assign(header->DataDirectory, header->DataDirectory + header->NumberOfRvaAndSizes);
+                dllCharacteristics_ = header->DllCharacteristics;
             }
         } else if (magic_ == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
             if (const auto* header = At<IMAGE_OPTIONAL_HEADER64>(optional)) {
                 directories_.assign(header->DataDirectory, header->DataDirectory + header->NumberOfRvaAndSizes);
+                dllCharacteristics_ = header->DllCharacteristics;
             }
         }
         const size_t sections = optional + file_->SizeOfOptionalHeader;
@@ -88,6 +91,8 @@ public:
     size_t size() const { return bytes_.size(); }
     WORD machine() const { return file_ ? file_->Machine : 0; }
     WORD magic() const { return magic_; }
+    DWORD linkTime() const { return file_ ? file_->TimeDateStamp : 0; }
+    WORD dllCharacteristics() const { return dllCharacteristics_; }
     bool is64() const { return magic_ == IMAGE_NT_OPTIONAL_HDR64_MAGIC; }
 
     // An absent directory reads as empty, as the loader treats it.
@@ -126,6 +131,7 @@ private:
     std::vector<char> bytes_;
     const IMAGE_FILE_HEADER* file_ = nullptr;
     WORD magic_ = 0;
+    WORD dllCharacteristics_ = 0;
     std::vector<IMAGE_DATA_DIRECTORY> directories_;
     std::vector<IMAGE_SECTION_HEADER> sections_;
 };
@@ -220,6 +226,23 @@ TEST_F(PeLayoutTest, ImportsFromWindowsOwnDllsOnly) {
     const IMAGE_DATA_DIRECTORY delayed = pe_.Directory(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT);
     EXPECT_EQ(delayed.VirtualAddress, 0u);
     EXPECT_EQ(delayed.Size, 0u);
+}
+
+// In the mail client's process the DLL lands at an address of Windows'
+// choosing, and its data never runs as code.
+TEST_F(PeLayoutTest, AsksForAslrAndDep) {
+    EXPECT_TRUE(pe_.dllCharacteristics() & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
+    EXPECT_TRUE(pe_.dllCharacteristics() & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
+    // Moving it needs its relocations.
+    EXPECT_NE(pe_.Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC).Size, 0u);
+}
+
+// A build time in the headers would make every build's DLL different.
+TEST_F(PeLayoutTest, CarriesNoLinkTime) {
+    EXPECT_EQ(pe_.linkTime(), 0u);
+    const auto* exports = pe_.AtRva<IMAGE_EXPORT_DIRECTORY>(pe_.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress);
+    ASSERT_NE(exports, nullptr);
+    EXPECT_EQ(exports->TimeDateStamp, 0u);
 }
 
 TEST_F(PeLayoutTest, HasNoTlsDirectory) {
