@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/unique.h"
+#include "win32/unique.h"
 
 namespace devhost {
 

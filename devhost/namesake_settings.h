@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "host/unique.h"
+#include "win32/unique.h"
 
 namespace devhost {
 

@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "devhost/host_registry.h"
-#include "host/unique.h"
+#include "win32/unique.h"
 
 namespace devhost {
 

@@ -7,8 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "host/unique.h"
-#include "host/wide_text.h"
+#include "win32/unique.h"
+#include "win32/wide_text.h"
 
 namespace kestrano {
 

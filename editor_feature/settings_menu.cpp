@@ -5,8 +5,8 @@
 #include <array>
 
 #include "host/host_api.h"
-#include "host/unique.h"
 #include "settings/settings_key.h"
+#include "win32/unique.h"
 
 namespace kestrano {
 

@@ -1,6 +1,6 @@
 #include "settings/settings_key.h"
 
-#include "host/unique.h"
+#include "win32/unique.h"
 
 namespace kestrano {
 

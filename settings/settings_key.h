@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "host/heap.h"
+#include "win32/heap.h"
 
 namespace kestrano {
 

@@ -20,7 +20,7 @@
 #include "devhost/session.h"
 #include "devhost/text.h"
 #include "editor_feature/open_in_editor.h"
-#include "host/unique.h"
+#include "win32/unique.h"
 
 namespace {
 
@@ -224,7 +224,7 @@ TEST(WideTextTest, TextsBeyondTheLongestPathWindowsTakesAreRefusedNotCut) {
     WideText text;
     ASSERT_TRUE(text.Append(std::wstring(WideText::kMaxLength - 1, L'x')));
     EXPECT_FALSE(text.Append(L"yz"));
-    EXPECT_EQ(text.length(), WideText::kMaxLength - 1);
+    EXPECT_EQ(text.view().size(), WideText::kMaxLength - 1);
     EXPECT_TRUE(text.Append(L"y"));
     EXPECT_FALSE(text.AppendAnsi("z"));
     EXPECT_EQ(text.view().back(), L'y');

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "host/unique.h"
+#include "win32/unique.h"
 
 namespace kestrano {
 

@@ -1,20 +1,8 @@
-#include "host/wide_text.h"
+#include "win32/wide_text.h"
 
 #include <utility>
 
 namespace kestrano {
-
-WideText::WideText(WideText&& other) noexcept
-    : buffer_(std::move(other.buffer_)),
-      length_(std::exchange(other.length_, 0)),
-      capacity_(std::exchange(other.capacity_, 0)) {}
-
-WideText& WideText::operator=(WideText&& other) noexcept {
-    buffer_ = std::move(other.buffer_);
-    length_ = std::exchange(other.length_, 0);
-    capacity_ = std::exchange(other.capacity_, 0);
-    return *this;
-}
 
 bool WideText::Reserve(size_t length) noexcept {
     // Even an empty text gets a buffer, for its terminator.

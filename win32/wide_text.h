@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-#include "host/heap.h"
+#include "win32/heap.h"
 
 namespace kestrano {
 
@@ -21,15 +21,14 @@ public:
     static constexpr size_t kMaxLength = 32767;
 
     WideText() noexcept = default;
-    WideText(WideText&& other) noexcept;
-    WideText& operator=(WideText&& other) noexcept;
+    // Each text is built where it is used and passed by reference.
+    WideText(const WideText&) = delete;
+    WideText& operator=(const WideText&) = delete;
 
     // Always NUL-terminated, also while empty.
     const wchar_t* c_str() const noexcept { return buffer_ ? buffer_.get() : L""; }
     std::wstring_view view() const noexcept { return {c_str(), length_}; }
     std::span<wchar_t> chars() noexcept { return {buffer_.get(), length_}; }
-    size_t length() const noexcept { return length_; }
-    bool empty() const noexcept { return length_ == 0; }
 
     [[nodiscard]] bool Append(std::wstring_view text) noexcept;
     // Appends NUL-terminated text in the system's ANSI code page, converted.
