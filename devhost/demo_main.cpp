@@ -46,8 +46,6 @@ namespace {
 
 using namespace devhost;
 
-constexpr wchar_t kDoubleClickSwitch[] = L"KestranobDoubleClick";
-constexpr wchar_t kUnreadSwitch[] = L"KestranobUnreadDbclk";
 // Wine's notepad serves as the editor for a person when the host names none.
 constexpr wchar_t kFallbackEditor[] = L"C:\\windows\\system32\\notepad.exe";
 // The drop-down menu (ツール) that receives the plug-in's submenu.
@@ -109,12 +107,6 @@ std::string Label(std::wstring text) {
 
 // ---------------------------------------------------------------------------
 // Menus, read back from the host's windows as a user sees them.
-
-std::wstring MenuText(HMENU menu, int position) {
-    wchar_t text[256] = {};
-    ::GetMenuStringW(menu, static_cast<UINT>(position), text, static_cast<int>(std::size(text)), MF_BYPOSITION);
-    return text;
-}
 
 bool IsPluginCommand(HMENU menu, int position) {
     const UINT id = ::GetMenuItemID(menu, position);
@@ -278,9 +270,9 @@ public:
 private:
     // The plug-in's rules for a double-click, told the way a user would hear them.
     static std::string WhyDoubleClickOpensNothing(const Mail& mail) {
-        if (ReadSettingDword(kDoubleClickSwitch).value_or(0) != 1) return "double-click opening is switched off";
+        if (ReadSettingDword(kDoubleClickValue).value_or(0) != 1) return "double-click opening is switched off";
         if (mail.folder.find("Outbox") != std::string::npos) return "mails in the outbox are never opened this way";
-        if (!mail.read && ReadSettingDword(kUnreadSwitch).value_or(0) != 1) {
+        if (!mail.read && ReadSettingDword(kUnreadDoubleClickValue).value_or(0) != 1) {
             return "the mail is unread and opening unread mails is switched off (the host opened it and marked it "
                    "read)";
         }

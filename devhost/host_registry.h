@@ -20,6 +20,11 @@ kestrano::UniqueKey CreateKey(HKEY parent, const wchar_t* path);
 // The names of key's direct subkeys.
 std::vector<std::wstring> SubkeysOf(HKEY key);
 
+// The plug-in's two values in that key, as a user finds them there. Spelt
+// here apart from the plug-in's own code, so that a misspelling there shows.
+inline constexpr wchar_t kDoubleClickValue[] = L"KestranobDoubleClick";
+inline constexpr wchar_t kUnreadDoubleClickValue[] = L"KestranobUnreadDbclk";
+
 bool CreateSettingsKey();
 // Removes the key and everything in it, as on a machine where the host never ran.
 void DeleteSettingsKey();

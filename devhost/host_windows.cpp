@@ -244,6 +244,12 @@ void ApplyMenuStates(HMENU menu) {
     }
 }
 
+std::wstring MenuText(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(position), text, static_cast<int>(std::size(text)), MF_BYPOSITION);
+    return text;
+}
+
 void SelectMail(int row) {
     Host& host = TheHost();
     if (row < 0 || row >= static_cast<int>(host.mails.size())) return;

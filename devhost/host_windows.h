@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace devhost {
 
 // What the host does on its own when a mail is double-clicked (it marks the
@@ -40,6 +42,9 @@ void ChooseCommand(int commandId);
 // Sets check marks and greying of the plug-in's entries in menu from their
 // UI-state callbacks, as the host does before a menu opens.
 void ApplyMenuStates(HMENU menu);
+
+// The text of menu's item at position, as the menu shows it.
+std::wstring MenuText(HMENU menu, int position);
 
 // Makes row the current mail, as a click on it does.
 void SelectMail(int row);

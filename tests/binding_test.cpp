@@ -112,7 +112,7 @@ TEST_F(BindingTest, StartWithoutMainWindowHooksOnlyTheMailList) {
 
 TEST_F(BindingTest, StartingTwiceHooksEachWindowOnce) {
     ASSERT_TRUE(OpenSession());
-    WriteSettingDword(L"KestranobDoubleClick", 0);
+    WriteSettingDword(kDoubleClickValue, 0);
     const WNDPROC hooked = ProcedureOf(TheHost().mailList);
     EXPECT_EQ(ThePlugin().OnStart(), 0);
     EXPECT_EQ(ProcedureOf(TheHost().mailList), hooked);
@@ -173,7 +173,7 @@ protected:
         Host& host = TheHost();
         host.mails = SampleMailbox();
         host.tempFolder = ToAnsi(temp_);
-        ASSERT_TRUE(WriteSettingDword(L"KestranobDoubleClick", 1));
+        ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, 1));
         ASSERT_TRUE(PutHostSide(host.mainWindow, kMainSide));
         ASSERT_TRUE(PutHostSide(host.mailList, kListSide));
         // The windows the neighbour, if any, subclasses as it starts.

@@ -26,8 +26,6 @@ namespace {
 using namespace devhost;
 using namespace test_support;
 
-constexpr wchar_t kFirstSwitch[] = L"KestranobDoubleClick";
-constexpr wchar_t kSecondSwitch[] = L"KestranobUnreadDbclk";
 
 // Rows of SampleMailbox().
 constexpr int kReadJapanese = 0;
@@ -90,8 +88,8 @@ protected:
     }
 
     static void SetSwitches(DWORD first, DWORD second) {
-        ASSERT_TRUE(WriteSettingDword(kFirstSwitch, first));
-        ASSERT_TRUE(WriteSettingDword(kSecondSwitch, second));
+        ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, first));
+        ASSERT_TRUE(WriteSettingDword(kUnreadDoubleClickValue, second));
     }
 
     // What the system sends for a double-click on a row: the first click makes
@@ -180,7 +178,7 @@ TEST_F(DoubleClickTest, FirstSwitchMustReadExactlyOneAtEachDoubleClick) {
         // Switched off, the plug-in does not even ask the host about the mail.
         EXPECT_TRUE(TheHost().calls.empty()) << value << ": " << TheHost().calls.front();
     }
-    DeleteSetting(kFirstSwitch);
+    DeleteSetting(kDoubleClickValue);
     EXPECT_EQ(DoubleClick(kReadJapanese), kMailListDoubleClickResult);
     EXPECT_EQ(OpenedSoFar(), Both(0));
     EXPECT_EQ(TheHost().hostDoubleClicks.size(), 4u);

@@ -25,8 +25,6 @@ namespace {
 
 using namespace devhost;
 
-constexpr wchar_t kFirstSwitch[] = L"KestranobDoubleClick";
-constexpr wchar_t kSecondSwitch[] = L"KestranobUnreadDbclk";
 
 constexpr int kToolsMenu = 4;  // the fifth drop-down
 constexpr int kToolsItems = 2;
@@ -35,12 +33,6 @@ enum Entry { kDoubleClick, kUnread, kChangeEditor };
 
 // Where 32-bit code is emulated, a program takes about a minute to start.
 constexpr DWORD kProgramStartTimeoutMs = 10 * 60 * 1000;
-
-std::wstring MenuText(HMENU menu, int position) {
-    wchar_t text[128] = {};
-    ::GetMenuStringW(menu, static_cast<UINT>(position), text, static_cast<int>(std::size(text)), MF_BYPOSITION);
-    return text;
-}
 
 std::vector<int> ItemCounts(HMENU bar) {
     std::vector<int> counts;
@@ -79,8 +71,8 @@ protected:
     }
 
     static void SetSwitches(DWORD first, DWORD second) {
-        ASSERT_TRUE(WriteSettingDword(kFirstSwitch, first));
-        ASSERT_TRUE(WriteSettingDword(kSecondSwitch, second));
+        ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, first));
+        ASSERT_TRUE(WriteSettingDword(kUnreadDoubleClickValue, second));
     }
 
     // The main window active, as when the user works in the host: only then is
@@ -165,38 +157,38 @@ TEST_F(MenusTest, DoubleClickEntryTogglesTheFirstSwitch) {
     ASSERT_TRUE(OpenSession());
     SetSwitches(1, 1);
     ChooseCommand(CommandId(kDoubleClick));
-    EXPECT_EQ(ReadSettingDword(kFirstSwitch), 0u);
-    EXPECT_EQ(ReadSettingDword(kSecondSwitch), 1u);
+    EXPECT_EQ(ReadSettingDword(kDoubleClickValue), 0u);
+    EXPECT_EQ(ReadSettingDword(kUnreadDoubleClickValue), 1u);
     EXPECT_EQ(StateOf(kUnread), kGrayed);
 
     ChooseCommand(CommandId(kDoubleClick));
-    EXPECT_EQ(ReadSettingDword(kFirstSwitch), 1u);
+    EXPECT_EQ(ReadSettingDword(kDoubleClickValue), 1u);
     EXPECT_EQ(StateOf(kUnread), kChecked);
 
     // Anything but 0 counts as on here, so it turns off.
-    ASSERT_TRUE(WriteSettingDword(kFirstSwitch, 5));
+    ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, 5));
     ChooseCommand(CommandId(kDoubleClick));
-    EXPECT_EQ(ReadSettingDword(kFirstSwitch), 0u);
+    EXPECT_EQ(ReadSettingDword(kDoubleClickValue), 0u);
 }
 
 TEST_F(MenusTest, UnreadEntryTogglesOnlyWhileTheFirstSwitchIsExactlyOne) {
     ASSERT_TRUE(OpenSession());
     SetSwitches(1, 0);
     ChooseCommand(CommandId(kUnread));
-    EXPECT_EQ(ReadSettingDword(kSecondSwitch), 1u);
+    EXPECT_EQ(ReadSettingDword(kUnreadDoubleClickValue), 1u);
     ChooseCommand(CommandId(kUnread));
-    EXPECT_EQ(ReadSettingDword(kSecondSwitch), 0u);
-    ASSERT_TRUE(WriteSettingDword(kSecondSwitch, 5));
+    EXPECT_EQ(ReadSettingDword(kUnreadDoubleClickValue), 0u);
+    ASSERT_TRUE(WriteSettingDword(kUnreadDoubleClickValue, 5));
     ChooseCommand(CommandId(kUnread));
-    EXPECT_EQ(ReadSettingDword(kSecondSwitch), 0u);
+    EXPECT_EQ(ReadSettingDword(kUnreadDoubleClickValue), 0u);
 
     // The host greys it at 0 but may let the command through anyway.
     for (const DWORD first : {0u, 5u}) {
         SCOPED_TRACE(testing::Message() << "first switch " << first);
         SetSwitches(first, 0);
         ChooseCommand(CommandId(kUnread));
-        EXPECT_EQ(ReadSettingDword(kSecondSwitch), 0u);
-        EXPECT_EQ(ReadSettingDword(kFirstSwitch), first);
+        EXPECT_EQ(ReadSettingDword(kUnreadDoubleClickValue), 0u);
+        EXPECT_EQ(ReadSettingDword(kDoubleClickValue), first);
     }
 }
 

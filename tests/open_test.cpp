@@ -122,12 +122,6 @@ BOOL WINAPI HalfWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD writte
     return ::WriteFile(file, bytes, size / 2, written, overlapped);
 }
 
-std::wstring MenuText(HMENU menu, int position) {
-    wchar_t text[128] = {};
-    ::GetMenuStringW(menu, static_cast<UINT>(position), text, static_cast<int>(std::size(text)), MF_BYPOSITION);
-    return text;
-}
-
 class OpenTest : public ::testing::Test {
 protected:
     void SetUp() override {

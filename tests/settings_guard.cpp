@@ -151,8 +151,8 @@ bool PlantUserSettings() {
     const DWORD on = 1;
     return key && SetValue(key.get(), kUserValue, REG_BINARY, kUserValueData, sizeof kUserValueData) &&
            SetValue(key.get(), kEditorValue, REG_SZ, kUserEditor, sizeof kUserEditor) &&
-           SetValue(key.get(), L"KestranobDoubleClick", REG_DWORD, &off, sizeof off) &&
-           SetValue(key.get(), L"KestranobUnreadDbclk", REG_DWORD, &on, sizeof on);
+           SetValue(key.get(), devhost::kDoubleClickValue, REG_DWORD, &off, sizeof off) &&
+           SetValue(key.get(), devhost::kUnreadDoubleClickValue, REG_DWORD, &on, sizeof on);
 }
 
 // The key holds the user value exactly as this program plants it: a run that

@@ -17,8 +17,6 @@ namespace {
 using namespace devhost;
 using kestrano::settingsKey;
 
-constexpr wchar_t kFirstSwitch[] = L"KestranobDoubleClick";
-constexpr wchar_t kSecondSwitch[] = L"KestranobUnreadDbclk";
 constexpr wchar_t kEditor[] = L"ExtTextEditor";
 
 class SettingsTest : public ::testing::Test {
@@ -47,16 +45,16 @@ protected:
 };
 
 TEST_F(SettingsTest, MissingKeyReadsZeroRefusesWritesAndStaysMissing) {
-    ASSERT_TRUE(WriteSettingDword(kFirstSwitch, 1));
+    ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, 1));
     ASSERT_TRUE(SetExternalEditor(L"C:\\editor.exe"));
     DeleteSettingsKey();
     ASSERT_FALSE(SettingsKeyExists());
 
-    EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 0u);
-    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0u);
+    EXPECT_EQ(settingsKey.ReadFlag(kDoubleClickValue), 0u);
+    EXPECT_EQ(settingsKey.ReadFlag(kUnreadDoubleClickValue), 0u);
     EXPECT_FALSE(settingsKey.ReadValueBytes(kEditor));
-    EXPECT_EQ(settingsKey.WriteFlag(kFirstSwitch, 1), E_FAIL);
-    EXPECT_EQ(settingsKey.SeedDefault(kSecondSwitch, 0), E_FAIL);
+    EXPECT_EQ(settingsKey.WriteFlag(kDoubleClickValue, 1), E_FAIL);
+    EXPECT_EQ(settingsKey.SeedDefault(kUnreadDoubleClickValue, 0), E_FAIL);
     EXPECT_FALSE(SettingsKeyExists());
 }
 
@@ -67,20 +65,20 @@ TEST_F(SettingsTest, StartUpWithoutTheKeyLeavesItMissing) {
 }
 
 TEST_F(SettingsTest, WritesAFourByteDwordAndReadsItBack) {
-    EXPECT_EQ(settingsKey.WriteFlag(kSecondSwitch, 1), S_OK);
-    const auto stored = ReadSettingRaw(kSecondSwitch);
+    EXPECT_EQ(settingsKey.WriteFlag(kUnreadDoubleClickValue, 1), S_OK);
+    const auto stored = ReadSettingRaw(kUnreadDoubleClickValue);
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(stored->bytes, Dword(1));
-    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 1u);
+    EXPECT_EQ(settingsKey.ReadFlag(kUnreadDoubleClickValue), 1u);
 
-    EXPECT_EQ(settingsKey.WriteFlag(kSecondSwitch, 0), S_OK);
-    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0u);
+    EXPECT_EQ(settingsKey.WriteFlag(kUnreadDoubleClickValue, 0), S_OK);
+    EXPECT_EQ(settingsKey.ReadFlag(kUnreadDoubleClickValue), 0u);
 }
 
 TEST_F(SettingsTest, StartUpSeedsAbsentSwitchesWithTheirDefaults) {
     ASSERT_TRUE(OpenSession());
-    for (const auto& [name, value] : {std::pair{kFirstSwitch, 1u}, std::pair{kSecondSwitch, 0u}}) {
+    for (const auto& [name, value] : {std::pair{kDoubleClickValue, 1u}, std::pair{kUnreadDoubleClickValue, 0u}}) {
         const auto stored = ReadSettingRaw(name);
         ASSERT_TRUE(stored) << "not seeded";
         EXPECT_EQ(stored->type, static_cast<DWORD>(REG_DWORD));
@@ -90,44 +88,44 @@ TEST_F(SettingsTest, StartUpSeedsAbsentSwitchesWithTheirDefaults) {
 
 TEST_F(SettingsTest, StartUpKeepsWhatTheUserChose) {
     // The opposite of both defaults, so a seeding that overwrites shows.
-    ASSERT_TRUE(WriteSettingDword(kFirstSwitch, 0));
-    ASSERT_TRUE(WriteSettingDword(kSecondSwitch, 1));
+    ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, 0));
+    ASSERT_TRUE(WriteSettingDword(kUnreadDoubleClickValue, 1));
     ASSERT_TRUE(OpenSession());
-    EXPECT_EQ(ReadSettingDword(kFirstSwitch), 0u);
-    EXPECT_EQ(ReadSettingDword(kSecondSwitch), 1u);
+    EXPECT_EQ(ReadSettingDword(kDoubleClickValue), 0u);
+    EXPECT_EQ(ReadSettingDword(kUnreadDoubleClickValue), 1u);
 }
 
 TEST_F(SettingsTest, StartUpReplacesDataLongerThanFourBytes) {
     const std::wstring text = L"yes";  // 8 bytes with its terminator
-    WriteBytes(kFirstSwitch, REG_SZ, std::string(reinterpret_cast<const char*>(text.c_str()), 8));
-    WriteBytes(kSecondSwitch, REG_BINARY, std::string("\x01\x00\x00\x00\x00", 5));
-    EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 0u);
-    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0u);
+    WriteBytes(kDoubleClickValue, REG_SZ, std::string(reinterpret_cast<const char*>(text.c_str()), 8));
+    WriteBytes(kUnreadDoubleClickValue, REG_BINARY, std::string("\x01\x00\x00\x00\x00", 5));
+    EXPECT_EQ(settingsKey.ReadFlag(kDoubleClickValue), 0u);
+    EXPECT_EQ(settingsKey.ReadFlag(kUnreadDoubleClickValue), 0u);
 
     ASSERT_TRUE(OpenSession());
-    const auto first = ReadSettingRaw(kFirstSwitch);
+    const auto first = ReadSettingRaw(kDoubleClickValue);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(first->bytes, Dword(1));
-    EXPECT_EQ(ReadSettingDword(kSecondSwitch), 0u);
+    EXPECT_EQ(ReadSettingDword(kUnreadDoubleClickValue), 0u);
 }
 
 TEST_F(SettingsTest, EmptyValueIsLeftAloneAndReadsZero) {
-    WriteBytes(kFirstSwitch, REG_BINARY, "");
+    WriteBytes(kDoubleClickValue, REG_BINARY, "");
     ASSERT_TRUE(OpenSession());
-    const auto stored = ReadSettingRaw(kFirstSwitch);
+    const auto stored = ReadSettingRaw(kDoubleClickValue);
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(stored->bytes, "");
-    EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 0u);
+    EXPECT_EQ(settingsKey.ReadFlag(kDoubleClickValue), 0u);
 }
 
 TEST_F(SettingsTest, OtherNumbersReadAsStoredAndSurviveStartUp) {
-    ASSERT_TRUE(WriteSettingDword(kFirstSwitch, 5));
-    ASSERT_TRUE(WriteSettingDword(kSecondSwitch, 0xFFFFFFFF));
+    ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, 5));
+    ASSERT_TRUE(WriteSettingDword(kUnreadDoubleClickValue, 0xFFFFFFFF));
     ASSERT_TRUE(OpenSession());
-    EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), 5u);
-    EXPECT_EQ(settingsKey.ReadFlag(kSecondSwitch), 0xFFFFFFFFu);
+    EXPECT_EQ(settingsKey.ReadFlag(kDoubleClickValue), 5u);
+    EXPECT_EQ(settingsKey.ReadFlag(kUnreadDoubleClickValue), 0xFFFFFFFFu);
 }
 
 TEST_F(SettingsTest, ShortDataReadsZeroFilledLittleEndianWhateverItsType) {
@@ -145,11 +143,11 @@ TEST_F(SettingsTest, ShortDataReadsZeroFilledLittleEndianWhateverItsType) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "bytes " << c.bytes.size() << ", expected " << c.expected);
-        WriteBytes(kFirstSwitch, c.type, c.bytes);
-        EXPECT_EQ(settingsKey.ReadFlag(kFirstSwitch), c.expected);
+        WriteBytes(kDoubleClickValue, c.type, c.bytes);
+        EXPECT_EQ(settingsKey.ReadFlag(kDoubleClickValue), c.expected);
         // Short data fits the 4-byte query, so seeding keeps it.
-        EXPECT_EQ(settingsKey.SeedDefault(kFirstSwitch, 7), S_OK);
-        EXPECT_EQ(ReadSettingRaw(kFirstSwitch)->bytes, c.bytes);
+        EXPECT_EQ(settingsKey.SeedDefault(kDoubleClickValue, 7), S_OK);
+        EXPECT_EQ(ReadSettingRaw(kDoubleClickValue)->bytes, c.bytes);
     }
 }
 
