@@ -1,7 +1,5 @@
 #include "editor_feature/mail_list_hook.h"
 
-#include <cstring>
-
 #include "editor_feature/open_in_editor.h"
 #include "host/host_api.h"
 #include "settings/settings_key.h"
@@ -12,7 +10,16 @@ constinit HookedRole mailListRole{&MailListHook};
 
 namespace {
 
-bool IsOutbox(LPCSTR folder) noexcept { return std::strstr(folder, kOutboxMarker) != nullptr; }
+// Byte by byte and case-sensitive, as the host names its folders: the second
+// byte of a double-byte character may start the marker too.
+bool IsOutbox(LPCSTR folder) noexcept {
+    for (; *folder; ++folder) {
+        size_t matched = 0;
+        while (kOutboxMarker[matched] && folder[matched] == kOutboxMarker[matched]) ++matched;
+        if (!kOutboxMarker[matched]) return true;
+    }
+    return false;
+}
 
 // The status is read before the host sees the double-click, so a mail the
 // host is about to mark read still counts as unread here.

@@ -39,7 +39,8 @@ const std::map<std::string, WORD> kExports = {
 };
 
 // Windows' own DLLs, present on every machine the mail client runs on.
-const std::set<std::string> kSystemDlls = {"KERNEL32.DLL", "USER32.DLL", "ADVAPI32.DLL", "SHELL32.DLL", "MSVCRT.DLL"};
+// Not msvcrt: it belongs to Windows itself, and is not meant for programs.
+const std::set<std::string> kSystemDlls = {"KERNEL32.DLL", "USER32.DLL", "ADVAPI32.DLL", "SHELL32.DLL"};
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
