@@ -22,8 +22,9 @@ using namespace devhost;
 constexpr wchar_t kJapaneseBlock[] = L"041103a4";
 constexpr wchar_t kEnglishBlock[] = L"040904b0";
 constexpr wchar_t kDescription[] = L"ダブルクリックでメールをエディタから開けるようにするプラグインです。";
-// Given by CMake from project(): the version the package and the release notes name.
-constexpr char kProjectVersion[] = KESTRANO_PROJECT_VERSION;
+// Given by CMake from the release notes' latest entry, apart from the
+// project's version, which the DLL's comes from.
+constexpr char kAnnouncedVersion[] = KESTRANO_ANNOUNCED_VERSION;
 
 // "1.6" as the resource's four numbers: 1, 6, 0, 0.
 std::array<WORD, 4> VersionNumbers(const char* text) {
@@ -71,8 +72,8 @@ protected:
 TEST_F(VersionResourceTest, FileAndProductVersionAreTheProjectVersion) {
     const auto* fixed = Query<VS_FIXEDFILEINFO>(L"\\");
     ASSERT_NE(fixed, nullptr);
-    const auto numbers = VersionNumbers(kProjectVersion);
-    ASSERT_NE(numbers, (std::array<WORD, 4>{})) << kProjectVersion;
+    const auto numbers = VersionNumbers(kAnnouncedVersion);
+    ASSERT_NE(numbers, (std::array<WORD, 4>{})) << kAnnouncedVersion;
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(numbers[1], numbers[0])));
     EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(numbers[3], numbers[2])));
@@ -100,8 +101,8 @@ TEST_F(VersionResourceTest, OffersJapaneseFirstThenEnglish) {
 TEST_F(VersionResourceTest, JapaneseBlockNamesThePluginItsVendorAndWhatItDoes) {
     EXPECT_EQ(String(kJapaneseBlock, L"ProductName"), L"Kestrano");
     EXPECT_EQ(String(kJapaneseBlock, L"CompanyName"), L"Brenvolt");
-    EXPECT_EQ(String(kJapaneseBlock, L"FileVersion"), FromAnsi(kProjectVersion));
-    EXPECT_EQ(String(kJapaneseBlock, L"ProductVersion"), FromAnsi(kProjectVersion));
+    EXPECT_EQ(String(kJapaneseBlock, L"FileVersion"), FromAnsi(kAnnouncedVersion));
+    EXPECT_EQ(String(kJapaneseBlock, L"ProductVersion"), FromAnsi(kAnnouncedVersion));
     EXPECT_EQ(String(kJapaneseBlock, L"OriginalFilename"), L"Kestrano.dll");
     EXPECT_EQ(String(kJapaneseBlock, L"FileDescription"), kDescription);
 }
@@ -109,8 +110,8 @@ TEST_F(VersionResourceTest, JapaneseBlockNamesThePluginItsVendorAndWhatItDoes) {
 TEST_F(VersionResourceTest, EnglishBlockNamesTheSame) {
     EXPECT_EQ(String(kEnglishBlock, L"ProductName"), L"Kestrano");
     EXPECT_EQ(String(kEnglishBlock, L"CompanyName"), L"Brenvolt");
-    EXPECT_EQ(String(kEnglishBlock, L"FileVersion"), FromAnsi(kProjectVersion));
-    EXPECT_EQ(String(kEnglishBlock, L"ProductVersion"), FromAnsi(kProjectVersion));
+    EXPECT_EQ(String(kEnglishBlock, L"FileVersion"), FromAnsi(kAnnouncedVersion));
+    EXPECT_EQ(String(kEnglishBlock, L"ProductVersion"), FromAnsi(kAnnouncedVersion));
     const auto description = String(kEnglishBlock, L"FileDescription");
     ASSERT_TRUE(description.has_value());
     EXPECT_NE(description->find(L"external editor"), std::wstring::npos) << ToUtf8(*description);
@@ -120,7 +121,7 @@ TEST_F(VersionResourceTest, SaysWhatThePluginTellsTheHost) {
     ASSERT_TRUE(LoadPlugin());
     const PluginDescription info = DescribePlugin();
     UnloadPlugin();
-    EXPECT_EQ(info.version, kProjectVersion);
+    EXPECT_EQ(info.version, kAnnouncedVersion);
     EXPECT_EQ(String(kJapaneseBlock, L"ProductName"), FromAnsi(info.name));
     EXPECT_EQ(String(kJapaneseBlock, L"CompanyName"), FromAnsi(info.vendor));
     EXPECT_EQ(String(kJapaneseBlock, L"FileVersion"), FromAnsi(info.version));
