@@ -22,6 +22,10 @@ inline double NowNs() {
 
 inline double NowMs() { return NowNs() / 1e6; }
 
+// Fewer rounds than this, as the suite runs each benchmark to see that it
+// still works, are too few for a median to judge a target by.
+inline constexpr int kRoundsToJudgeTarget = 11;
+
 inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;

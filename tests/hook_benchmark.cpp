@@ -6,6 +6,8 @@
 // two; only what the plug-in adds above it is its own.
 //
 //   hook_benchmark [rounds] [calls per round]
+// With fewer than 11 rounds the target is reported, not judged: the exit code
+// then says only whether the benchmark still works.
 
 #include <windows.h>
 
@@ -156,7 +158,11 @@ int main(int argc, char** argv) {
                     row.plugin, row.minimalRatio, row.pluginRatio, row.pluginOverMinimal);
         met = met && row.pluginOverMinimal <= kTarget;
     }
-    std::printf("target: plug-in/least <= %.2f: %s\n", kTarget, met ? "met" : "missed");
+    const bool judged = rounds >= benchmark_clock::kRoundsToJudgeTarget;
+    std::printf("target: plug-in/least <= %.2f: %s\n", kTarget,
+                !judged ? "not judged, too few rounds"
+                : met   ? "met"
+                        : "missed");
     std::printf("(double-clicks seen by the least subclasses: %d)\n",
                 MinimalSubclass<0>::watched + MinimalSubclass<1>::watched);
 
@@ -165,5 +171,5 @@ int main(int argc, char** argv) {
     ::DestroyWindow(mainPlain);
     ::DestroyWindow(mainMinimal);
     CloseSession();
-    return met ? 0 : 3;
+    return !judged || met ? 0 : 3;
 }

@@ -10,6 +10,8 @@
 // and the files written are removed, between runs and outside the timing.
 //
 //   open_benchmark [rounds]
+// With fewer than 11 rounds the target is reported, not judged: the exit code
+// then says only whether the benchmark still works.
 
 #include <windows.h>
 
@@ -167,11 +169,15 @@ int Run(int rounds) {
                 launches);
     std::printf("  by hand (create, write, close, launch)  %8.3f ms  (launch alone %.3f ms)\n", hand,
                 Median(handLaunch));
+    const bool judged = rounds >= benchmark_clock::kRoundsToJudgeTarget;
     std::printf("  plug-in, no collisions                  %8.3f ms  %.2fx by hand (target %.1fx: %s)\n",
-                Median(plugin), ratio, kTarget, ratio <= kTarget ? "met" : "MISSED");
+                Median(plugin), ratio, kTarget,
+                !judged            ? "not judged, too few rounds"
+                : ratio <= kTarget ? "met"
+                                   : "MISSED");
     std::printf("  plug-in, %d collisions               %8.3f ms  %.2fx by hand\n", kCollisions, Median(crowdedTimes),
                 Median(crowdedTimes) / hand);
-    return ratio <= kTarget ? 0 : 2;
+    return !judged || ratio <= kTarget ? 0 : 2;
 }
 
 }  // namespace
