@@ -119,8 +119,9 @@ Xvfb "$display" -screen 0 1024x640x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 # What wine-run.sh sets, with the drawing prefix in place of the build's.
 wine=$(sed -n 's/^KESTRANO_WINE:FILEPATH=//p' "$build/CMakeCache.txt")
-export WINEPREFIX=$x11prefix WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+export WINEPREFIX=$x11prefix
+# shellcheck source=cmake/wine-env.sh
+. "$here/cmake/wine-env.sh"
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb" 2>/dev/null || true
