@@ -3,23 +3,20 @@
 # development host under Wine with a sample mailbox, ending with a transcript
 # of what a user would see.
 #
-#   scripts/demo.sh          the 32-bit DLL (the product) is always built; the demo
-#                            runs it where this machine runs 32-bit x86 code natively,
-#                            and a 64-bit build of the same sources where it does not
-#   scripts/demo.sh --x86    runs the 32-bit build all the same (slow where emulated)
-#   scripts/demo.sh --x64    runs the 64-bit build
+#   scripts/demo.sh          builds the 32-bit DLL (the product) and runs it
+#   scripts/demo.sh --x64    runs a 64-bit build of the same sources instead
 #
 # KESTRANO_BUILD_ROOT puts the build folders elsewhere (default: build/).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 root=${KESTRANO_BUILD_ROOT:-$here/build}
-choice=auto
+choice=x86
 for arg in "$@"; do
   case $arg in
     --x86) choice=x86 ;;
     --x64) choice=x64 ;;
-    -h | --help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "demo: unknown option $arg (try --help)" >&2; exit 64 ;;
   esac
 done
@@ -48,15 +45,6 @@ build release
 dll=$root/release/bin/Kestrano.dll
 say "the plug-in: $dll ($(stat -c %s "$dll") bytes, 32-bit, the file to copy into the mail client's plug-in folder)"
 
-if [ "$choice" = auto ]; then
-  if runs_x86_natively; then
-    choice=x86
-  else
-    choice=x64
-    say "this machine emulates 32-bit x86 code (a minute or two per program start), so the demo runs a" \
-      "64-bit build of the same sources; scripts/demo.sh --x86 runs the 32-bit DLL instead."
-  fi
-fi
 if [ "$choice" = x86 ]; then
   preset=release
 else

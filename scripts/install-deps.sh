@@ -207,7 +207,7 @@ main() {
 
   # Some kernels (virtual machines among them) cannot execute 32-bit x86 code.
   # Wine's 32-bit loader then runs under qemu's user-mode emulation, registered
-  # for 32-bit x86 programs: correct, but about a hundred times slower.
+  # for 32-bit x86 programs: correct, but some ten times slower.
   if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     need_root
     local misc=/proc/sys/fs/binfmt_misc

@@ -189,7 +189,7 @@ editors_before=$(editors)
 # settings, in a registry key of its own, so the switch that lets it open is on.
 DISPLAY=$display "${wine:-wine}" "$build/bin/kestrano_demo.exe" --interactive --fresh-settings \
   --editor 'C:\windows\system32\notepad.exe' --open 1 >/dev/null 2>&1 &
-# The editor is a new process: seconds natively, minutes where emulated.
+# The editor is a new process: a few seconds.
 until [ -n "$(comm -13 <(echo "$editors_before") <(editors))" ]; do
   if [ $(($(date +%s) - started)) -gt 900 ]; then
     echo "screenshot: the editor did not start within 15 minutes" >&2
