@@ -26,7 +26,6 @@ namespace {
 using namespace devhost;
 using namespace test_support;
 
-
 // Rows of SampleMailbox().
 constexpr int kReadJapanese = 0;
 constexpr int kReadEnglish = 1;

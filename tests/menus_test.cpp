@@ -25,7 +25,6 @@ namespace {
 
 using namespace devhost;
 
-
 constexpr int kToolsMenu = 4;  // the fifth drop-down
 constexpr int kToolsItems = 2;
 
