@@ -113,6 +113,7 @@ std::vector<EditorLaunch> ReadEditorLaunches(const std::wstring& folder) {
         return std::stoull(a) < std::stoull(b) || (std::stoull(a) == std::stoull(b) && a < b);
     });
     std::vector<EditorLaunch> launches;
+    launches.reserve(names.size());
     for (const std::wstring& name : names) launches.push_back(Parse(ReadWholeFile(InFolder(folder, name))));
     return launches;
 }
