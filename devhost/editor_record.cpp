@@ -152,7 +152,7 @@ void EndLaunches() {
     // JOBOBJECT_BASIC_PROCESS_ID_LIST with room for far more processes than
     // any test starts; its own one-element array may not be indexed past 0.
     struct {
-        DWORD assigned;
+        DWORD assigned;  // cppcheck-suppress unusedStructMember ; Windows fills it, as in the structure
         DWORD listed;
         ULONG_PTR ids[256];
     } list{};

@@ -46,6 +46,7 @@ void DeleteSettingsKey() {
 bool SettingsKeyExists() { return static_cast<bool>(SettingsKey(KEY_READ)); }
 
 bool SetExternalEditor(const std::wstring& program) {
+    // NOLINTNEXTLINE(bugprone-misplaced-widening-cast): the registry takes a DWORD; size_t is no wider in 32 bits
     const auto size = static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t));
     return WriteSettingRaw(L"ExtTextEditor", REG_SZ, program.c_str(), size);
 }

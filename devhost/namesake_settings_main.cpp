@@ -76,6 +76,7 @@ bool RegisterClasses(HINSTANCE instance) {
 
 }  // namespace
 
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name): the names in winbase.h are Windows' own
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     const auto ownerId = static_cast<DWORD>(std::wcstoul(commandLine, nullptr, 10));
     if (ownerId) owner = ::OpenProcess(SYNCHRONIZE, FALSE, ownerId);

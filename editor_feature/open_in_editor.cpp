@@ -27,6 +27,7 @@ void CurrentSubject(char (&subject)[kSubjectBufferSize]) noexcept {
     hostApi.GetSpecifiedHeader("Subject", subject, sizeof subject);
     // The host may fill the whole buffer; never read past it.
     subject[sizeof subject - 1] = '\0';
+    // cppcheck-suppress lstrcpynACalled ; no C runtime in the DLL, and the copy is bounded by the buffer
     if (!subject[0]) ::lstrcpynA(subject, kNoSubject, sizeof subject);
 }
 
@@ -68,6 +69,7 @@ bool SetSuffix(WideText& path, size_t baseLength, int counter) noexcept {
 bool WriteCurrentMailText(HANDLE file) noexcept {
     const UniqueHostText text{hostApi.GetText(nullptr, 0)};
     if (!text) return false;
+    // cppcheck-suppress lstrlenACalled ; the DLL has no C runtime: KERNEL32's is its strlen
     const auto length = static_cast<DWORD>(::lstrlenA(text.get()));
     DWORD written = 0;
     return ::WriteFile(file, text.get(), length, &written, nullptr) && written == length;
