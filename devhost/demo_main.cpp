@@ -113,6 +113,18 @@ bool IsPluginCommand(HMENU menu, int position) {
     return id != static_cast<UINT>(-1) && FindCommand(static_cast<int>(id)) != nullptr;
 }
 
+// An item as a user sees it: a separator's line, or the check mark, the text,
+// the arrow of a submenu and whether it is greyed.
+std::string ItemLine(HMENU menu, int position, UINT state, bool opensSubmenu) {
+    if (state & MF_SEPARATOR) return "────────────";
+    std::string line;
+    if (!opensSubmenu) line += state & MF_CHECKED ? "✓ " : "  ";
+    line += ToUtf8(MenuText(menu, position));
+    if (opensSubmenu) line += "  ▸";
+    if (state & MF_GRAYED) line += "   (greyed)";
+    return line;
+}
+
 void PrintMenu(HMENU menu, int depth, int firstAdded) {
     ApplyMenuStates(menu);  // as the host does before a menu opens
     const int count = ::GetMenuItemCount(menu);
@@ -120,16 +132,8 @@ void PrintMenu(HMENU menu, int depth, int firstAdded) {
         const UINT state = ::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
         const HMENU submenu = ::GetSubMenu(menu, i);
         const bool added = (firstAdded >= 0 && i >= firstAdded) || IsPluginCommand(menu, i);
-        std::string line = std::string(added ? "  + " : "    ") + std::string(static_cast<size_t>(depth) * 4, ' ');
-        if (state & MF_SEPARATOR) {
-            line += "────────────";
-        } else {
-            if (!submenu) line += state & MF_CHECKED ? "✓ " : "  ";
-            line += ToUtf8(MenuText(menu, i));
-            if (submenu) line += "  ▸";
-            if (state & MF_GRAYED) line += "   (greyed)";
-        }
-        PrintLine(line);
+        PrintLine(std::string(added ? "  + " : "    ") + std::string(static_cast<size_t>(depth) * 4, ' ') +
+                  ItemLine(menu, i, state, submenu != nullptr));
         if (submenu) PrintMenu(submenu, depth + 1, added ? 0 : -1);
     }
 }
@@ -265,7 +269,7 @@ public:
         CloseSettingsDialog();
     }
 
-    bool AllAsExpected() const { return !surprised_; }
+    [[nodiscard]] bool AllAsExpected() const { return !surprised_; }
 
 private:
     // The plug-in's rules for a double-click, told the way a user would hear them.
@@ -464,7 +468,8 @@ bool WaitForVisibleMenus(int count) {
 
 void PressKey(HWND window, WPARAM key) {
     ::PostMessageW(window, WM_KEYDOWN, key, 1);
-    ::PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+    // Repeat count 1, the key was down and is being released.
+    ::PostMessageW(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
 }
 
 bool OpenToolsMenu(HWND mainWindow) {

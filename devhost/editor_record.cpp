@@ -113,6 +113,7 @@ std::vector<EditorLaunch> ReadEditorLaunches(const std::wstring& folder) {
         return std::stoull(a) < std::stoull(b) || (std::stoull(a) == std::stoull(b) && a < b);
     });
     std::vector<EditorLaunch> launches;
+    launches.reserve(names.size());
     for (const std::wstring& name : names) launches.push_back(Parse(ReadWholeFile(InFolder(folder, name))));
     return launches;
 }
@@ -151,7 +152,7 @@ void EndLaunches() {
     // JOBOBJECT_BASIC_PROCESS_ID_LIST with room for far more processes than
     // any test starts; its own one-element array may not be indexed past 0.
     struct {
-        DWORD assigned;
+        DWORD assigned;  // cppcheck-suppress unusedStructMember ; Windows fills it, as in the structure
         DWORD listed;
         ULONG_PTR ids[256];
     } list{};

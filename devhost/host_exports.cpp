@@ -30,7 +30,7 @@ const Mail* FindMail(LPCSTR id) {
 
 void CopyHeader(const std::string& value, LPSTR buffer, int size) {
     if (!buffer || size <= 0) return;
-    const size_t capacity = static_cast<size_t>(size);
+    const auto capacity = static_cast<size_t>(size);
     if (TheHost().fillWholeHeaderBuffer) {
         // A careless host: every byte used, no terminator anywhere.
         for (size_t i = 0; i < capacity; ++i) buffer[i] = value.empty() ? 'X' : value[i % value.size()];

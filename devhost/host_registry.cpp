@@ -22,7 +22,7 @@ std::vector<std::wstring> SubkeysOf(HKEY key) {
     std::vector<std::wstring> names;
     wchar_t name[256];  // the longest key name the registry allows, and its terminator
     for (DWORD i = 0;; ++i) {
-        DWORD length = static_cast<DWORD>(std::size(name));
+        auto length = static_cast<DWORD>(std::size(name));
         if (::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         names.emplace_back(name, length);
     }
@@ -46,7 +46,8 @@ void DeleteSettingsKey() {
 bool SettingsKeyExists() { return static_cast<bool>(SettingsKey(KEY_READ)); }
 
 bool SetExternalEditor(const std::wstring& program) {
-    const DWORD size = static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t));
+    // NOLINTNEXTLINE(bugprone-misplaced-widening-cast): the registry takes a DWORD; size_t is no wider in 32 bits
+    const auto size = static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t));
     return WriteSettingRaw(L"ExtTextEditor", REG_SZ, program.c_str(), size);
 }
 

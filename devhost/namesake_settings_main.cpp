@@ -76,8 +76,9 @@ bool RegisterClasses(HINSTANCE instance) {
 
 }  // namespace
 
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name): the names in winbase.h are Windows' own
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
-    const DWORD ownerId = static_cast<DWORD>(std::wcstoul(commandLine, nullptr, 10));
+    const auto ownerId = static_cast<DWORD>(std::wcstoul(commandLine, nullptr, 10));
     if (ownerId) owner = ::OpenProcess(SYNCHRONIZE, FALSE, ownerId);
     if (!RegisterClasses(instance)) return 1;
     // Topmost, so that it comes before the host's dialog in a search by title;

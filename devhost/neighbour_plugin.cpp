@@ -27,6 +27,7 @@ struct Seen {
 // Room for every kind of message a test's windows get; beyond it, nothing more is counted.
 Seen seen[1024];
 
+// cppcheck-suppress constParameter ; a window handle is opaque, there is nothing behind it to make const
 Subclass* SubclassOf(HWND window) {
     for (Subclass& subclass : subclasses) {
         if (subclass.window == window) return &subclass;
@@ -89,6 +90,7 @@ __declspec(dllexport) int WINAPI BKC_OnStart() {
 __declspec(dllexport) int WINAPI BKC_OnExit() { return 0; }
 
 // How many times message has reached this plug-in's procedure on window.
+// cppcheck-suppress constParameter ; a window handle is opaque, there is nothing behind it to make const
 __declspec(dllexport) int WINAPI NeighbourMessagesSeen(HWND window, UINT message) {
     for (const Seen& entry : seen) {
         if (entry.window == window && entry.message == message) return entry.count;

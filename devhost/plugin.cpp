@@ -25,7 +25,7 @@ std::string Field(const std::array<char, kInfoRecordSize>& record, size_t offset
     const char* start = record.data() + offset;
     size_t length = 0;
     while (offset + length < record.size() && start[length] != '\0') ++length;
-    return std::string(start, length);
+    return {start, length};
 }
 
 void Unload(Plugin& loaded) {

@@ -59,7 +59,7 @@ public:
         words_.push_back(0);  // no creation data
     }
 
-    const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+    [[nodiscard]] const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
 private:
     void AddDword(DWORD value) {

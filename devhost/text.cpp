@@ -13,6 +13,7 @@ std::wstring Decode(std::string_view bytes, UINT codePage) {
 std::string Encode(std::wstring_view text, UINT codePage) {
     if (text.empty()) return {};
     const int length =
+        // cppcheck-suppress danglingTemporaryLifetime ; a caller's temporary lives until this returns
         ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(length), '\0');
     ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,

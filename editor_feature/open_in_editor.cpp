@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "host/host_api.h"
@@ -26,15 +27,13 @@ void CurrentSubject(char (&subject)[kSubjectBufferSize]) noexcept {
     hostApi.GetSpecifiedHeader("Subject", subject, sizeof subject);
     // The host may fill the whole buffer; never read past it.
     subject[sizeof subject - 1] = '\0';
+    // cppcheck-suppress lstrcpynACalled ; no C runtime in the DLL, and the copy is bounded by the buffer
     if (!subject[0]) ::lstrcpynA(subject, kNoSubject, sizeof subject);
 }
 
 bool IsForbiddenInFileNames(wchar_t c) noexcept {
     if (c >= 0x01 && c <= 0x1F) return true;
-    for (const wchar_t forbidden : kForbiddenInFileNames) {
-        if (c == forbidden) return true;
-    }
-    return false;
+    return std::ranges::any_of(kForbiddenInFileNames, [c](wchar_t forbidden) { return c == forbidden; });
 }
 
 bool IsDiskFile(HANDLE file) noexcept { return ::GetFileType(file) == FILE_TYPE_DISK; }
@@ -70,7 +69,8 @@ bool SetSuffix(WideText& path, size_t baseLength, int counter) noexcept {
 bool WriteCurrentMailText(HANDLE file) noexcept {
     const UniqueHostText text{hostApi.GetText(nullptr, 0)};
     if (!text) return false;
-    const DWORD length = static_cast<DWORD>(::lstrlenA(text.get()));
+    // cppcheck-suppress lstrlenACalled ; the DLL has no C runtime: KERNEL32's is its strlen
+    const auto length = static_cast<DWORD>(::lstrlenA(text.get()));
     DWORD written = 0;
     return ::WriteFile(file, text.get(), length, &written, nullptr) && written == length;
 }

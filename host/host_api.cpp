@@ -71,6 +71,7 @@ void ResolveOptional(HMODULE host, HostApi& api) noexcept {
 // when short enough to be of the "2.00.06" form.
 bool PassesVersionGate(const HostApi& api) noexcept {
     const LPCSTR version = api.GetVersion();
+    // cppcheck-suppress lstrlenACalled ; the DLL has no C runtime: KERNEL32's is its strlen
     const bool older = ::lstrlenA(version) <= 7 && ::lstrcmpA(version, kFirstVersionWithSetStatus) < 0;
     return older || api.SetStatus != nullptr;
 }

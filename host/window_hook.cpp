@@ -27,6 +27,7 @@ void SetProcedure(HWND window, WNDPROC procedure) noexcept {
     ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
 }
 
+// cppcheck-suppress constParameter ; a window handle is opaque, there is nothing behind it to make const
 HookedWindow* Find(HWND window, WNDPROC procedure) noexcept {
     for (HookedWindow& hooked : hookedWindows) {
         if (hooked.window == window && hooked.procedure == procedure) return &hooked;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a fresh Debian 12 machine: the
 # 32-bit mingw-w64 toolchain (posix threads), Wine with 32-bit support, the
-# GoogleTest sources, CMake and Ninja, and the Japanese locale Wine needs to
-# run with code page 932. Does nothing that is already done.
+# GoogleTest sources, CMake and Ninja, clang-tidy and cppcheck for the static
+# analysis, and the Japanese locale Wine needs to run with code page 932.
+# Does nothing that is already done.
 #
 # A mirror being synchronised serves, for a while, an index that does not
 # match its release file, and apt-get update fails on it. The update is tried
@@ -34,7 +35,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine32:i386 wine64
-  googletest cmake ninja-build locales clang-format
+  googletest cmake ninja-build locales clang-format clang-tidy cppcheck
   ca-certificates zip qemu-user-static
 )
 

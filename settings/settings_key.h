@@ -45,7 +45,7 @@ private:
     LPCSTR path_;
 };
 
-inline constexpr char kHostSettingsPath[] = "Software\\RimArts\\B2\\Settings";
+inline constexpr char kHostSettingsPath[] = R"(Software\RimArts\B2\Settings)";
 
 // The plug-in's one accessor, on the host's key under HKEY_CURRENT_USER.
 extern const SettingsKey settingsKey;

@@ -26,7 +26,7 @@ public:
     }
     ~Unique() { reset(); }
 
-    Handle get() const noexcept { return handle_; }
+    [[nodiscard]] Handle get() const noexcept { return handle_; }
     explicit operator bool() const noexcept { return handle_ != Empty(); }
 
     // Gives the handle away, for example to a host menu that takes it over.

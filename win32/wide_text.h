@@ -26,8 +26,8 @@ public:
     WideText& operator=(const WideText&) = delete;
 
     // Always NUL-terminated, also while empty.
-    const wchar_t* c_str() const noexcept { return buffer_ ? buffer_.get() : L""; }
-    std::wstring_view view() const noexcept { return {c_str(), length_}; }
+    [[nodiscard]] const wchar_t* c_str() const noexcept { return buffer_ ? buffer_.get() : L""; }
+    [[nodiscard]] std::wstring_view view() const noexcept { return {c_str(), length_}; }
     std::span<wchar_t> chars() noexcept { return {buffer_.get(), length_}; }
 
     [[nodiscard]] bool Append(std::wstring_view text) noexcept;
