@@ -9,8 +9,9 @@
 #
 #   scripts/screenshot.sh [--x86 | --x64] [--menus] [OUTPUT.png]
 #
-# Like the demo it runs the 32-bit build where this machine runs 32-bit x86
-# code natively, and the 64-bit build of the same sources where it does not.
+# It runs the 32-bit build where this machine runs 32-bit x86 code natively,
+# and the 64-bit build of the same sources where it does not (--x86 or --x64
+# chooses).
 # KESTRANO_BUILD_ROOT puts the build folders elsewhere (default: build/).
 set -euo pipefail
 
@@ -25,7 +26,7 @@ for arg in "$@"; do
     --x86) choice=x86 ;;
     --x64) choice=x64 ;;
     --menus) picture=menus ;;
-    -h | --help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "screenshot: unknown option $arg (try --help)" >&2; exit 64 ;;
     *) output=$(realpath -m "$arg") ;;
   esac
