@@ -26,6 +26,15 @@ inline double NowMs() { return NowNs() / 1e6; }
 // still works, are too few for a median to judge a target by.
 inline constexpr int kRoundsToJudgeTarget = 11;
 
+// What a run of so many rounds says of its target.
+inline const char* TargetVerdict(int rounds, bool met) {
+    if (rounds < kRoundsToJudgeTarget) return "not judged, too few rounds";
+    return met ? "met" : "missed";
+}
+
+// Only a judged target that was missed fails the run.
+inline bool TargetMissed(int rounds, bool met) { return rounds >= kRoundsToJudgeTarget && !met; }
+
 inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;

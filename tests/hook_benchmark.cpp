@@ -158,11 +158,7 @@ int main(int argc, char** argv) {
                     row.plugin, row.minimalRatio, row.pluginRatio, row.pluginOverMinimal);
         met = met && row.pluginOverMinimal <= kTarget;
     }
-    const bool judged = rounds >= benchmark_clock::kRoundsToJudgeTarget;
-    std::printf("target: plug-in/least <= %.2f: %s\n", kTarget,
-                !judged ? "not judged, too few rounds"
-                : met   ? "met"
-                        : "missed");
+    std::printf("target: plug-in/least <= %.2f: %s\n", kTarget, benchmark_clock::TargetVerdict(rounds, met));
     std::printf("(double-clicks seen by the least subclasses: %d)\n",
                 MinimalSubclass<0>::watched + MinimalSubclass<1>::watched);
 
@@ -171,5 +167,5 @@ int main(int argc, char** argv) {
     ::DestroyWindow(mainPlain);
     ::DestroyWindow(mainMinimal);
     CloseSession();
-    return !judged || met ? 0 : 3;
+    return benchmark_clock::TargetMissed(rounds, met) ? 3 : 0;
 }

@@ -42,6 +42,8 @@ constexpr DWORD kEditorTimeoutMs = 10 * 60 * 1000;
 
 using benchmark_clock::Median;
 using benchmark_clock::NowMs;
+using benchmark_clock::TargetMissed;
+using benchmark_clock::TargetVerdict;
 
 // A mail of a usual size: Japanese and English lines, CRLF line ends.
 std::string MailText() {
@@ -169,15 +171,12 @@ int Run(int rounds) {
                 launches);
     std::printf("  by hand (create, write, close, launch)  %8.3f ms  (launch alone %.3f ms)\n", hand,
                 Median(handLaunch));
-    const bool judged = rounds >= benchmark_clock::kRoundsToJudgeTarget;
+    const bool met = ratio <= kTarget;
     std::printf("  plug-in, no collisions                  %8.3f ms  %.2fx by hand (target %.1fx: %s)\n",
-                Median(plugin), ratio, kTarget,
-                !judged            ? "not judged, too few rounds"
-                : ratio <= kTarget ? "met"
-                                   : "MISSED");
+                Median(plugin), ratio, kTarget, TargetVerdict(rounds, met));
     std::printf("  plug-in, %d collisions               %8.3f ms  %.2fx by hand\n", kCollisions, Median(crowdedTimes),
                 Median(crowdedTimes) / hand);
-    return !judged || ratio <= kTarget ? 0 : 2;
+    return TargetMissed(rounds, met) ? 2 : 0;
 }
 
 }  // namespace
