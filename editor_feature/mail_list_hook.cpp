@@ -10,8 +10,9 @@ constinit HookedRole mailListRole{&MailListHook};
 
 namespace {
 
-// Byte by byte and case-sensitive, as the host names its folders: the second
-// byte of a double-byte character may start the marker too.
+// strstr, without the C runtime the DLL does not have: byte by byte and
+// case-sensitive, as the host names its folders; the second byte of a
+// double-byte character may start the marker too.
 bool IsOutbox(LPCSTR folder) noexcept {
     for (; *folder; ++folder) {
         size_t matched = 0;
