@@ -89,6 +89,17 @@ __declspec(dllexport) int WINAPI BKC_OnStart() {
 
 __declspec(dllexport) int WINAPI BKC_OnExit() { return 0; }
 
+// Takes the neighbour off window the way many plug-ins do: it puts back what
+// it replaced, whether or not it is still on top. Above Kestrano that is a
+// clean exit; below it, it cuts Kestrano out of the chain.
+// cppcheck-suppress constParameter ; a window handle is opaque, there is nothing behind it to make const
+__declspec(dllexport) void WINAPI NeighbourUnhook(HWND window) {
+    Subclass* subclass = SubclassOf(window);
+    if (!subclass) return;
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass->previous));
+    *subclass = {};
+}
+
 // How many times message has reached this plug-in's procedure on window.
 // cppcheck-suppress constParameter ; a window handle is opaque, there is nothing behind it to make const
 __declspec(dllexport) int WINAPI NeighbourMessagesSeen(HWND window, UINT message) {

@@ -78,6 +78,12 @@ int NeighbourMessagesSeen(HWND window, UINT message) {
     return seen ? seen(window, message) : 0;
 }
 
+void UnhookNeighbour(HWND window) {
+    void(WINAPI * unhook)(HWND) = nullptr;
+    if (neighbour.module) Bind(neighbour.module, "NeighbourUnhook", unhook);
+    if (unhook) unhook(window);
+}
+
 void StartPlugins() {
     Start(neighbourFirst ? neighbour : plugin);
     Start(neighbourFirst ? plugin : neighbour);

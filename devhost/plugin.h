@@ -37,6 +37,9 @@ void UnloadNeighbour();
 const Plugin& TheNeighbour();
 // How many times message has reached the neighbour's procedure on window.
 int NeighbourMessagesSeen(HWND window, UINT message);
+// The neighbour leaves window: it puts back the procedure it replaced there,
+// on top of the chain or not.
+void UnhookNeighbour(HWND window);
 
 // BKC_OnStart of every loaded plug-in, in load order.
 void StartPlugins();

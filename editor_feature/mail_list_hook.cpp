@@ -6,7 +6,8 @@
 
 namespace kestrano {
 
-constinit HookedRole mailListRole{&MailListHook};
+// The property is the hook's on each mail list it hooks: what the hook replaced.
+constinit HookedRole mailListRole{&MailListHook, "Kestrano.MailListHook"};
 
 namespace {
 

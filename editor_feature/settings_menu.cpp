@@ -11,7 +11,7 @@
 namespace kestrano {
 
 constinit int EditorPagePending = 0;
-constinit HookedRole mainWindowRole{&MainWindowHook};
+constinit HookedRole mainWindowRole{&MainWindowHook, "Kestrano.MainWindowHook"};
 
 namespace {
 

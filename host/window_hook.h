@@ -1,33 +1,44 @@
 #pragma once
 // Replacing a host window's procedure. A hook is one link in a chain that the
-// user's other plug-ins share: what it replaced is kept per window, so that
-// each window hands its messages to its own former procedure whoever
-// subclassed it before or after the plug-in, and no window ever carries the
-// same hook twice.
+// user's other plug-ins share: what it replaced is kept on the window itself,
+// in a window property of the role's, as the system's own subclassing keeps
+// its chain. The property lives and dies with its window, so nothing fills
+// up or goes stale, and a new window that gets an old handle value starts
+// clean.
 
 #include <windows.h>
 
 namespace kestrano {
 
 // A role the plug-in hooks (the main window, the mail list): its procedure,
-// and the window the host last reported for it.
+// the name of the property that holds, on each window it hooks, the procedure
+// it replaced there, that name's atom once the role first hooks a window, and
+// the window the host last reported for it with the procedure replaced there.
+// That window gets nearly every message, and a property costs a call into the
+// system at each (under Wine, a round trip to its server); the property stays
+// what counts, for every other window and for whether a chain holds the hook.
 struct HookedRole {
     WNDPROC procedure;
+    LPCSTR property;
+    ATOM atom = 0;
     HWND window = nullptr;
+    WNDPROC former = nullptr;
 };
 
 // Installs role.procedure on window. Does nothing for a null window, for one
-// whose current procedure is null, and for one that already carries the
-// procedure anywhere in its chain. When the role moves to another window, the
-// old one gets its own procedure back if the plug-in is still on top of it;
-// otherwise it stays hooked, still passing its messages to its own former
-// procedure. Once a hook is in place the module stays mapped for the life of
-// the process: a host that frees the plug-in before its windows would
+// whose current procedure is null, and for one whose chain still holds the
+// procedure, on top or under another plug-in's; a window from whose chain
+// another plug-in cut it out gets it again. When the role moves to another
+// window, the old one gets its own procedure back if the plug-in is still on
+// top of it; otherwise it stays hooked, still passing its messages to its own
+// former procedure. Once a hook is in place the module stays mapped for the
+// life of the process: a host that frees the plug-in before its windows would
 // otherwise send their next message into unmapped memory.
 void InstallHook(HookedRole& role, HWND window) noexcept;
 
 // For the role's procedure: hands the message, unchanged, to the procedure
-// the hook replaced on window, and returns its result.
-LRESULT CallFormerProcedure(const HookedRole& role, HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+// the hook replaced on window, and returns its result. At the window's last
+// message, WM_NCDESTROY, the property goes, and the message still goes on.
+LRESULT CallFormerProcedure(HookedRole& role, HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 }  // namespace kestrano

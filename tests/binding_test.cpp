@@ -175,15 +175,11 @@ protected:
         ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, 1));
         ASSERT_TRUE(PutHostSide(host.mainWindow, kMainSide));
         ASSERT_TRUE(PutHostSide(host.mailList, kListSide));
-        // The windows the neighbour, if any, subclasses as it starts.
-        firstMainWindow_ = host.mainWindow;
-        firstList_ = host.mailList;
     }
 
     // The probe's answer comes back, after it reached window's own host-side
-    // procedure once and the neighbour, where it subclassed window, once.
-    static void ExpectEachProcedureSeesTheProbeOnce(HWND window, Side side) {
-        const bool neighbourThere = TheNeighbour().module && (window == firstMainWindow_ || window == firstList_);
+    // procedure once and the neighbour once if it subclassed window, or not at all.
+    static void ExpectEachProcedureSeesTheProbeOnce(HWND window, Side side, bool neighbourOnIt) {
         ForgetArrivals();
         const int neighbourBefore = NeighbourMessagesSeen(window, kProbeMessage);
         EXPECT_EQ(::SendMessageW(window, kProbeMessage, 0, 0), kProbeAnswer);
@@ -191,9 +187,14 @@ protected:
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].window, window);
         EXPECT_EQ(seen[0].side, side) << "another window's procedure got the message";
-        if (neighbourThere) {
-            EXPECT_EQ(NeighbourMessagesSeen(window, kProbeMessage) - neighbourBefore, 1);
-        }
+        EXPECT_EQ(NeighbourMessagesSeen(window, kProbeMessage) - neighbourBefore, neighbourOnIt ? 1 : 0);
+    }
+
+    // Each double-click on a read mail opens it once: one file more.
+    void ExpectTheDoubleClickOpensOnce(HWND list) {
+        const size_t filesBefore = CountFiles(temp_);
+        EXPECT_EQ(DoubleClickReadMail(list), kMailListDoubleClickResult);
+        EXPECT_EQ(CountFiles(temp_) - filesBefore, 1u) << "the double-click did not open the mail once";
     }
 
     static LRESULT DoubleClickReadMail(HWND list) {
@@ -202,8 +203,6 @@ protected:
     }
 
     std::wstring temp_;
-    static inline HWND firstMainWindow_ = nullptr;
-    static inline HWND firstList_ = nullptr;
 };
 
 TEST_F(CompanyTest, SecondStartUpWithANeighbourHooksNothingTwice) {
@@ -214,11 +213,9 @@ TEST_F(CompanyTest, SecondStartUpWithANeighbourHooksNothingTwice) {
         EXPECT_EQ(ThePlugin().OnStart(), 0);
 
         const Host& host = TheHost();
-        ExpectEachProcedureSeesTheProbeOnce(host.mailList, kListSide);
-        ExpectEachProcedureSeesTheProbeOnce(host.mainWindow, kMainSide);
-        const size_t filesBefore = CountFiles(temp_);
-        EXPECT_EQ(DoubleClickReadMail(host.mailList), kMailListDoubleClickResult);
-        EXPECT_EQ(CountFiles(temp_) - filesBefore, 1u) << "the double-click did not open the mail once";
+        ExpectEachProcedureSeesTheProbeOnce(host.mailList, kListSide, true);
+        ExpectEachProcedureSeesTheProbeOnce(host.mainWindow, kMainSide, true);
+        ExpectTheDoubleClickOpensOnce(host.mailList);
         EXPECT_EQ(host.hostDoubleClicks.size(), 1u);
         EXPECT_EQ(NeighbourMessagesSeen(host.mailList, WM_LBUTTONDBLCLK), 1);
         CloseSession();
@@ -236,9 +233,9 @@ TEST_F(CompanyTest, ReplacedMailListPassesEachWindowsMessagesToItsOwnProcedure) 
     ASSERT_TRUE(PutHostSide(newList, kNewListSide));
     EXPECT_EQ(ThePlugin().OnStart(), 0);
 
-    ExpectEachProcedureSeesTheProbeOnce(firstList, kListSide);
-    ExpectEachProcedureSeesTheProbeOnce(newList, kNewListSide);
-    ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide);
+    ExpectEachProcedureSeesTheProbeOnce(firstList, kListSide, true);
+    ExpectEachProcedureSeesTheProbeOnce(newList, kNewListSide, false);
+    ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide, true);
 
     EXPECT_EQ(DoubleClickReadMail(newList), kMailListDoubleClickResult);
     EXPECT_EQ(CountFiles(temp_), 1u);
@@ -256,10 +253,73 @@ TEST_F(CompanyTest, PluginFreedBeforeItsWindowsStaysMapped) {
     UnloadPlugin();  // BKC_OnExit and FreeLibrary, the windows still there
     EXPECT_NE(::GetModuleHandleA(kPluginFileName), nullptr);
 
-    ExpectEachProcedureSeesTheProbeOnce(TheHost().mailList, kListSide);
-    ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide);
+    ExpectEachProcedureSeesTheProbeOnce(TheHost().mailList, kListSide, false);
+    ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide, false);
     EXPECT_EQ(DoubleClickReadMail(TheHost().mailList), kMailListDoubleClickResult);
     EXPECT_EQ(TheHost().hostDoubleClicks.size(), 1u);
+}
+
+// The host rebuilds its view again and again while another plug-in sits above
+// Kestrano on the old list, so Kestrano cannot give it its procedure back;
+// the other plug-in leaves it afterwards. Every new list still opens mails.
+TEST_F(CompanyTest, ManyReplacedMailListsUnderANeighbourAllStayHooked) {
+    ASSERT_NO_FATAL_FAILURE(OpenWith(Neighbour::kLoadedAfter));
+    StartPluginInHost();
+    std::vector<HWND> lists{TheHost().mailList};
+    for (int i = 0; i < 40; ++i) {
+        const HWND list = ReplaceMailList();
+        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(PutHostSide(list, kNewListSide));
+        StartPlugins();  // Kestrano, then the neighbour above it on the new list
+        UnhookNeighbour(lists.back());
+        lists.push_back(list);
+    }
+    ExpectTheDoubleClickOpensOnce(lists.back());
+    ExpectEachProcedureSeesTheProbeOnce(lists.back(), kNewListSide, true);
+    // The old lists live on, hooked, each passing its messages to its own procedure.
+    ExpectTheDoubleClickOpensOnce(lists[1]);
+    ExpectEachProcedureSeesTheProbeOnce(lists[1], kNewListSide, false);
+    EXPECT_EQ(TheHost().hostDoubleClicks.size(), 2u);
+}
+
+// The neighbour subclassed the mail list before Kestrano and leaves by putting
+// back what it replaced there, which cuts Kestrano out. The host's next
+// start-up puts Kestrano back, once; a start-up after that changes nothing.
+TEST_F(CompanyTest, HookCutOutByANeighbourIsPutBackAtTheNextStart) {
+    ASSERT_NO_FATAL_FAILURE(OpenWith(Neighbour::kLoadedBefore));
+    StartPluginInHost();
+    const HWND list = TheHost().mailList;
+    UnhookNeighbour(list);
+    const size_t filesBefore = CountFiles(temp_);
+    EXPECT_EQ(DoubleClickReadMail(list), kMailListDoubleClickResult);
+    ASSERT_EQ(CountFiles(temp_), filesBefore) << "Kestrano was not cut out: nothing to put back";
+
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(testing::Message() << "start-up " << start + 2);
+        EXPECT_EQ(ThePlugin().OnStart(), 0);
+        ExpectTheDoubleClickOpensOnce(list);
+        ExpectEachProcedureSeesTheProbeOnce(list, kListSide, false);
+        ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide, true);
+    }
+}
+
+// WM_DESTROY and WM_NCDESTROY, a window's last messages, reach the procedures
+// under the plug-ins: the host frees what it keeps for the window there.
+TEST_F(CompanyTest, HostsOwnProceduresGetTheWindowsLastMessages) {
+    for (const Neighbour neighbour : {Neighbour::kNone, Neighbour::kLoadedBefore, Neighbour::kLoadedAfter}) {
+        SCOPED_TRACE(testing::Message() << "neighbour " << static_cast<int>(neighbour));
+        ASSERT_NO_FATAL_FAILURE(OpenWith(neighbour));
+        StartPluginInHost();
+        const HWND main = TheHost().mainWindow;
+        const HWND list = TheHost().mailList;
+        ForgetArrivals();
+        DestroyHostWindows();
+        for (const HWND window : {main, list}) {
+            EXPECT_EQ(ArrivalsOf(window, WM_DESTROY).size(), 1u);
+            EXPECT_EQ(ArrivalsOf(window, WM_NCDESTROY).size(), 1u);
+        }
+        CloseSession();
+    }
 }
 
 }  // namespace
