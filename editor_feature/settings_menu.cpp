@@ -55,16 +55,16 @@ UniqueMenu FillSubmenu(const std::array<int, 3>& ids) noexcept {
     return popup;
 }
 
-// Another program may own a window of that common title: sending it anything
-// would turn its pages and click its buttons, and, were it hung, freeze the
-// host with it. Only the host's own windows count.
+// Another program, or another thread of the host's process (another
+// plug-in's window, say), may own a window of that common title: sending it
+// anything would turn its pages and click its buttons, and, were it busy,
+// freeze the host until it answered. The host opens its dialog from its
+// user-interface thread, the one running this hook: only its windows count.
 HWND FindOwnTopLevelWindow(LPCSTR title) noexcept {
-    const DWORD self = ::GetCurrentProcessId();
+    const DWORD self = ::GetCurrentThreadId();
     HWND window = nullptr;
     while ((window = ::FindWindowExA(nullptr, window, nullptr, title)) != nullptr) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == self) return window;
+        if (::GetWindowThreadProcessId(window, nullptr) == self) return window;
     }
     return nullptr;
 }

@@ -312,18 +312,44 @@ TEST_F(MenusTest, AnotherProgramsWindowOfTheSameTitleIsLeftAlone) {
     ASSERT_EQ(::FindWindowExW(nullptr, nullptr, nullptr, kSettingsDialogTitle), namesake.window);
     EXPECT_EQ(SettingsDialogPage(), kEditorPageIndex);
     EXPECT_EQ(TheHost().editorButtonClicks, 1);
-    EXPECT_EQ(NamesakeMessagesReceived(namesake), 0);
+    EXPECT_EQ(NamesakeMessagesReceived(namesake.window), 0);
 
     CloseSettingsDialog();
     ::SetActiveWindow(TheHost().mainWindow);
     PumpMessages();
-    ASSERT_TRUE(HangNamesake(namesake, kProgramStartTimeoutMs));
+    ASSERT_TRUE(HangNamesake(namesake.window, kProgramStartTimeoutMs));
     const ULONGLONG start = ::GetTickCount64();
     ChooseCommand(CommandId(kChangeEditor));
     PumpMessages();
     EXPECT_LT(::GetTickCount64() - start, kNamesakeHangMs / 2) << "the host waited for the hung program";
     EXPECT_EQ(SettingsDialogPage(), kEditorPageIndex);
     EXPECT_EQ(TheHost().editorButtonClicks, 2);
+}
+
+// The same title on a window of another thread of the host's own process, as
+// another plug-in's window would be, busy: sending it anything would freeze
+// the host's thread until it answered. Last in this program: where 32-bit code
+// is emulated, a process that has run threads of its own may die starting
+// another program.
+TEST_F(MenusTest, AnotherThreadsWindowOfTheSameTitleIsLeftAlone) {
+    constexpr DWORD kBusyMs = 30 * 1000;
+    NamesakeThread namesake;
+    ASSERT_TRUE(StartNamesakeThread(namesake));
+    ASSERT_NO_FATAL_FAILURE(OpenActiveSession());
+    ASSERT_TRUE(HangNamesake(namesake.window, kProgramStartTimeoutMs, kBusyMs));
+    const ULONGLONG start = ::GetTickCount64();
+    ChooseCommand(CommandId(kChangeEditor));
+    PumpMessages();
+    EXPECT_LT(::GetTickCount64() - start, kBusyMs / 2) << "the host waited for the busy thread";
+    ASSERT_NE(TheHost().settingsDialog, nullptr);
+    ASSERT_EQ(::FindWindowExW(nullptr, nullptr, nullptr, kSettingsDialogTitle), namesake.window);
+    EXPECT_EQ(SettingsDialogPage(), kEditorPageIndex);
+    EXPECT_EQ(TheHost().editorButtonClicks, 1);
+
+    // Once it answers again, whatever was sent to it has arrived before this.
+    EndNamesakeHang();
+    ::SendMessageW(namesake.window, WM_NULL, 0, 0);
+    EXPECT_EQ(NamesakeMessagesReceived(namesake.window), 0);
 }
 
 }  // namespace
