@@ -104,7 +104,8 @@ LPCSTR WINAPI BKA_GetCurrentFolder() {
 LPCSTR WINAPI BKA_GetCurrentMail() {
     Record("BKA_GetCurrentMail");
     const Mail* mail = CurrentMail();
-    return mail ? mail->id.c_str() : nullptr;
+    if (mail) return mail->id.c_str();
+    return TheHost().emptyIdWithoutMail ? "" : nullptr;
 }
 
 DWORD WINAPI BKA_GetStatus(LPCSTR mailId) {

@@ -40,6 +40,8 @@ struct Host {
     std::string tempFolder;  // ends with a backslash, as the host's does
     std::vector<Mail> mails;
     int currentMail = -1;  // index into mails; -1 = none
+    // With no current mail, BKA_GetCurrentMail answers "" rather than null.
+    bool emptyIdWithoutMail = false;
     // When set, BKA_GetCurrentFolder answers this instead of the current mail's folder.
     std::optional<std::optional<std::string>> currentFolderOverride;
     // BKA_GetSpecifiedHeader fills the whole buffer, with no terminator.

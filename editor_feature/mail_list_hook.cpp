@@ -29,7 +29,9 @@ void OnDoubleClick(HWND window, LPARAM lParam) noexcept {
     if (settingsKey.ReadFlag(kDoubleClickSwitch) != 1) return;
     const LPCSTR folder = hostApi.GetCurrentFolder();
     if (!folder || IsOutbox(folder)) return;
-    const DWORD status = hostApi.GetStatus(hostApi.GetCurrentMail());
+    const LPCSTR mail = CurrentMailId();
+    if (!mail) return;
+    const DWORD status = hostApi.GetStatus(mail);
     if ((status & kMailRead) || settingsKey.ReadFlag(kUnreadDoubleClickSwitch) == 1) {
         OpenInExternalEditor(window, lParam);
     }

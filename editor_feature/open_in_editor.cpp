@@ -93,6 +93,7 @@ void LaunchEditor(HWND window, const WideText& path) noexcept {
 
 // Each step says whether it worked; the owners release whatever was made.
 bool OpenCurrentMail(HWND window) noexcept {
+    if (!CurrentMailId()) return false;
     char subject[kSubjectBufferSize] = {};
     CurrentSubject(subject);
     WideText name;
@@ -130,6 +131,11 @@ UniqueFile MakeUniqueFileName(std::wstring_view base, WideText& path) noexcept {
         if (!NameIsTaken(path, ::GetLastError()) || IsDevice(path)) return UniqueFile{};
         if (counter > kMaxNameCounter || !SetSuffix(path, base.size(), counter)) return UniqueFile{};
     }
+}
+
+LPCSTR CurrentMailId() noexcept {
+    const LPCSTR mail = hostApi.GetCurrentMail();
+    return mail && mail[0] ? mail : nullptr;
 }
 
 void WINAPI OpenInExternalEditor(HWND window, LPARAM) { OpenCurrentMail(window); }

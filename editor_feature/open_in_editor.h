@@ -29,8 +29,13 @@ inline constexpr char kNoSubject[] = "(no subject)";
 // The highest counter tried when looking for a free file name.
 inline constexpr int kMaxNameCounter = 99999;
 
-// Host command callback: the current mail into a new file, then the editor on it.
+// Host command callback: the current mail into a new file, then the editor on
+// it. With no current mail (an empty folder) nothing is written or started.
 void WINAPI OpenInExternalEditor(HWND window, LPARAM parameter);
+
+// The host's current mail, or null when there is none: an empty folder
+// answers null or an empty identifier.
+LPCSTR CurrentMailId() noexcept;
 
 // Replaces every character Windows forbids in a file name with '_': the nine
 // reserved punctuation marks and the control characters U+0001 to U+001F.

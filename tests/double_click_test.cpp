@@ -167,7 +167,7 @@ TEST_F(DoubleClickTest, ReadMailOpensAndUnreadMailOnlyWithTheSecondSwitch) {
     EXPECT_EQ(LaunchedTexts(), TextsOf({kReadJapanese, kUnreadEnglish, kReadEnglish}));
 }
 
-TEST_F(DoubleClickTest, FirstSwitchMustReadExactlyOneAtEachDoubleClick) {
+TEST_F(DoubleClickTest, SwitchesMustReadExactlyOneAtEachDoubleClick) {
     // 0x101: a check of the low byte alone would take it for 1.
     for (const DWORD value : {0ul, 5ul, 0x101ul}) {
         SetSwitches(value, 1);
@@ -181,6 +181,15 @@ TEST_F(DoubleClickTest, FirstSwitchMustReadExactlyOneAtEachDoubleClick) {
     EXPECT_EQ(DoubleClick(kReadJapanese), kMailListDoubleClickResult);
     EXPECT_EQ(OpenedSoFar(), Both(0));
     EXPECT_EQ(TheHost().hostDoubleClicks.size(), 4u);
+
+    // Nor does the second switch count unless it reads exactly 1 (each
+    // double-click marks its mail read: another unread mail each time).
+    const std::pair<DWORD, int> unread[] = {{5, kUnreadEnglish}, {0x101, kUnreadJapanese}};
+    for (const auto& [value, row] : unread) {
+        SetSwitches(1, value);
+        DoubleClick(row);
+        EXPECT_EQ(OpenedSoFar(), Both(0)) << value;
+    }
 
     // Switched on in the registry while the plug-in runs: the next double-click opens.
     SetSwitches(1, 0);
@@ -209,7 +218,7 @@ TEST_F(DoubleClickTest, OutboxFoldersAndNoFolderOpenNothing) {
     EXPECT_EQ(host.hostDoubleClicks.size(), std::size(outboxes) + 2);
 }
 
-TEST_F(DoubleClickTest, OutboxInOtherLetterCaseIsAnOrdinaryFolder) {
+TEST_F(DoubleClickTest, OutboxInOtherLetterCaseOrCutShortIsAnOrdinaryFolder) {
     SetSwitches(1, 1);
     Host& host = TheHost();
     host.currentFolderOverride = std::optional<std::string>{"4a7f21c0.mb\\!!!outbox\\"};
@@ -218,8 +227,29 @@ TEST_F(DoubleClickTest, OutboxInOtherLetterCaseIsAnOrdinaryFolder) {
     host.currentFolderOverride = std::optional<std::string>{"4a7f21c0.mb\\OUTBOX\\"};
     DoubleClick(kUnreadEnglish);
     EXPECT_EQ(OpenedSoFar(), Both(2));
+    // Nor is a folder whose name only starts like it.
+    host.currentFolderOverride = std::optional<std::string>{"4a7f21c0.mb\\Outbound\\"};
+    DoubleClick(kReadEnglish);
+    EXPECT_EQ(OpenedSoFar(), Both(3));
 
-    EXPECT_EQ(LaunchedTexts(), TextsOf({kReadJapanese, kUnreadEnglish}));
+    EXPECT_EQ(LaunchedTexts(), TextsOf({kReadJapanese, kUnreadEnglish, kReadEnglish}));
+}
+
+// An empty folder has no current mail: the host answers null or an empty
+// identifier. With every switch on, a double-click there writes no file (not
+// even an empty "(no subject)") and starts nothing; the host still handles it.
+TEST_F(DoubleClickTest, DoubleClickInAnEmptyFolderOpensNothing) {
+    SetSwitches(1, 1);
+    Host& host = TheHost();
+    host.mails.clear();
+    host.currentMail = -1;
+    host.currentFolderOverride = std::optional<std::string>{kInboxFolder};
+    for (const bool emptyId : {false, true}) {
+        host.emptyIdWithoutMail = emptyId;
+        EXPECT_EQ(DoubleClick(0), kMailListDoubleClickResult) << emptyId;
+        EXPECT_EQ(OpenedSoFar(), Both(0)) << emptyId;
+    }
+    EXPECT_EQ(host.hostDoubleClicks.size(), 2u);
 }
 
 TEST_F(DoubleClickTest, OtherMessagesPassStraightThrough) {
