@@ -25,7 +25,8 @@ std::string ReadWholeFile(const std::wstring& path) {
 }
 
 // Record layout: the command line in UTF-8, then a line holding 1 or 0 (file
-// read or not), then the file's bytes up to the end.
+// read or not), a line holding the show command, then the file's bytes up to
+// the end.
 std::wstring InFolder(const std::wstring& folder, const std::wstring& name) {
     return folder.ends_with(L'\\') ? folder + name : folder + L"\\" + name;
 }
@@ -61,17 +62,20 @@ const LaunchJob& TheLaunchJob() {
 }
 
 std::string Serialize(const EditorLaunch& launch) {
-    return ToUtf8(launch.commandLine) + "\n" + (launch.fileRead ? "1" : "0") + "\n" + launch.content;
+    return ToUtf8(launch.commandLine) + "\n" + (launch.fileRead ? "1" : "0") + "\n" +
+           std::to_string(launch.showCommand) + "\n" + launch.content;
 }
 
 EditorLaunch Parse(const std::string& record) {
     EditorLaunch launch;
     const size_t first = record.find('\n');
-    const size_t second = record.find('\n', first + 1);
-    if (first == std::string::npos || second == std::string::npos) return launch;
+    const size_t second = first == std::string::npos ? first : record.find('\n', first + 1);
+    const size_t third = second == std::string::npos ? second : record.find('\n', second + 1);
+    if (third == std::string::npos) return launch;
     launch.commandLine = Decode(record.substr(0, first), CP_UTF8);
     launch.fileRead = record.compare(first + 1, second - first - 1, "1") == 0;
-    launch.content = record.substr(second + 1);
+    launch.showCommand = std::stoi(record.substr(second + 1, third - second - 1));
+    launch.content = record.substr(third + 1);
     int count = 0;
     if (LPWSTR* arguments = ::CommandLineToArgvW(launch.commandLine.c_str(), &count)) {
         launch.arguments.assign(arguments, arguments + count);

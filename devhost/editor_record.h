@@ -17,6 +17,7 @@ struct EditorLaunch {
     std::wstring commandLine;             // exactly as the editor received it
     std::vector<std::wstring> arguments;  // parsed the usual way, program name first
     bool fileRead = false;                // the first argument named a readable file
+    int showCommand = -1;                 // how it was asked to show its window (SW_*); -1: not said
     std::string content;                  // that file's bytes
 };
 

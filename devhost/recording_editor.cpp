@@ -31,6 +31,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         }
     }
     if (arguments) ::LocalFree(arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ::GetStartupInfoW(&startup);
+    if (startup.dwFlags & STARTF_USESHOWWINDOW) launch.showCommand = startup.wShowWindow;
 
     wchar_t folder[MAX_PATH] = {};
     if (!::GetEnvironmentVariableW(devhost::kEditorRecordVariable, folder, MAX_PATH)) return 2;

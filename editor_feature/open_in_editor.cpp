@@ -128,7 +128,10 @@ UniqueFile MakeUniqueFileName(std::wstring_view base, WideText& path) noexcept {
                                       FILE_ATTRIBUTE_TEMPORARY, nullptr)};
         // A reserved device name (NUL, ...) opens the device, not a file.
         if (file) return IsDiskFile(file.get()) ? std::move(file) : UniqueFile{};
-        if (!NameIsTaken(path, ::GetLastError()) || IsDevice(path)) return UniqueFile{};
+        if (!NameIsTaken(path, ::GetLastError())) return UniqueFile{};
+        // A suffix never makes a device of a name that is not one: one look,
+        // at the subject itself, is enough.
+        if (counter == 1 && IsDevice(path)) return UniqueFile{};
         if (counter > kMaxNameCounter || !SetSuffix(path, base.size(), counter)) return UniqueFile{};
     }
 }

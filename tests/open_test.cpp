@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "devhost/session.h"
 #include "devhost/text.h"
 #include "editor_feature/open_in_editor.h"
+#include "tests/test_support.h"
 #include "win32/unique.h"
 
 namespace {
@@ -29,6 +31,7 @@ using kestrano::MakeUniqueFileName;
 using kestrano::SanitizeFileName;
 using kestrano::UniqueFile;
 using kestrano::WideText;
+using test_support::PluginImportReplaced;
 
 // Generous: where x86 code is emulated, one editor start takes minutes.
 constexpr DWORD kEditorTimeoutMs = 10 * 60 * 1000;
@@ -52,60 +55,6 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
            written == bytes.size();
 }
 
-// The loaded plug-in's import slot for kernel32!function: what its calls go
-// through. Null when it imports no such function.
-void** PluginImportSlot(const char* function) {
-    auto* const base = reinterpret_cast<BYTE*>(ThePlugin().module);
-    if (!base) return nullptr;
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name;
-         ++dll) {
-        if (::lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "KERNEL32.dll") != 0) continue;
-        auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; name->u1.AddressOfData; ++name, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-            if (std::string_view{reinterpret_cast<const char*>(byName->Name)} == function) {
-                return reinterpret_cast<void**>(&slot->u1.Function);
-            }
-        }
-    }
-    return nullptr;
-}
-
-// A stand-in for one of the plug-in's kernel32 imports while it lives: the
-// DLL the session loaded calls it instead. The plug-in's code linked into this
-// program is left alone; the host's commands run in the DLL.
-class PluginImportReplaced {
-public:
-    template <typename Function>
-    PluginImportReplaced(const char* function, Function* standIn) : slot_(PluginImportSlot(function)) {
-        if (slot_) original_ = Store(reinterpret_cast<void*>(standIn));
-    }
-    ~PluginImportReplaced() {
-        if (slot_) Store(original_);
-    }
-    PluginImportReplaced(const PluginImportReplaced&) = delete;
-    PluginImportReplaced& operator=(const PluginImportReplaced&) = delete;
-
-    bool active() const { return slot_ != nullptr; }
-
-private:
-    void* Store(void* value) {
-        DWORD protection = 0;
-        ::VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
-        void* const previous = std::exchange(*slot_, value);
-        ::VirtualProtect(slot_, sizeof *slot_, protection, &protection);
-        return previous;
-    }
-
-    void** slot_;
-    void* original_ = nullptr;
-};
-
 // The plug-in's one write, as a full disk or a quota makes it.
 int writeCalls = 0;
 
@@ -121,6 +70,65 @@ BOOL WINAPI HalfWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD writte
     ++writeCalls;
     return ::WriteFile(file, bytes, size / 2, written, overlapped);
 }
+
+// What the plug-in does with files, seen through its imports: every
+// CreateFileW in order, the handles it holds open, and names made taken
+// without a file on the disk, so that a search through all 100,000 names
+// costs no more than the calls.
+struct FileWatch {
+    struct Call {
+        std::wstring name;
+        DWORD disposition;
+    };
+    std::vector<Call> calls;
+    std::set<HANDLE> open;
+    size_t opened = 0;
+    std::wstring takenPrefix;  // CREATE_NEW of a name that starts so answers "exists"...
+    std::wstring freeName;     // ...but for this one
+
+    std::vector<std::wstring> NamesCreated() const {
+        std::vector<std::wstring> names;
+        for (const Call& call : calls) {
+            if (call.disposition == CREATE_NEW) names.push_back(call.name);
+        }
+        return names;
+    }
+};
+FileWatch files;
+
+HANDLE WINAPI WatchedCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                 DWORD disposition, DWORD flags, HANDLE model) {
+    files.calls.push_back({name, disposition});
+    const std::wstring_view wanted{name};
+    if (disposition == CREATE_NEW && !files.takenPrefix.empty() && wanted.starts_with(files.takenPrefix) &&
+        wanted != files.freeName) {
+        // Either answer means the name exists.
+        ::SetLastError(files.calls.size() % 2 ? ERROR_FILE_EXISTS : ERROR_ALREADY_EXISTS);
+        return INVALID_HANDLE_VALUE;
+    }
+    const HANDLE file = ::CreateFileW(name, access, share, security, disposition, flags, model);
+    if (file != INVALID_HANDLE_VALUE) {
+        files.open.insert(file);
+        ++files.opened;
+    }
+    return file;
+}
+
+BOOL WINAPI WatchedCloseHandle(HANDLE handle) {
+    files.open.erase(handle);
+    return ::CloseHandle(handle);
+}
+
+// The plug-in's files watched while it lives.
+class FilesWatched {
+public:
+    FilesWatched() { files = FileWatch{}; }
+    bool active() const { return create_.active() && close_.active(); }
+
+private:
+    PluginImportReplaced create_{"KERNEL32.dll", "CreateFileW", &WatchedCreateFileW};
+    PluginImportReplaced close_{"KERNEL32.dll", "CloseHandle", &WatchedCloseHandle};
+};
 
 class OpenTest : public ::testing::Test {
 protected:
@@ -156,6 +164,10 @@ protected:
     void OpenFromContextMenu(const std::string& subject, const std::optional<std::string>& text) {
         TheHost().mails = {Mail{.id = "<1@example.jp>", .folder = kInboxFolder, .subject = subject, .text = text}};
         TheHost().currentMail = 0;
+        ChooseTheOpenEntry();
+    }
+
+    static void ChooseTheOpenEntry() {
         const HMENU menu = BuildMailListContextMenu();
         const int entry = static_cast<int>(::GetMenuItemID(menu, 0));
         ::DestroyMenu(menu);
@@ -213,6 +225,17 @@ TEST(SanitizeFileNameTest, EveryOtherCharacterIsKept) {
     }
 }
 
+TEST(WideTextTest, TextCutAndAppendedToEndsWhereItsCharactersEnd) {
+    WideText text;
+    ASSERT_TRUE(text.Append(L"Report(10)"));
+    text.Truncate(6);
+    ASSERT_TRUE(text.Append(L"(9"));
+    EXPECT_STREQ(text.c_str(), L"Report(9");
+    text.Truncate(6);
+    ASSERT_TRUE(text.AppendAnsi("("));
+    EXPECT_STREQ(text.c_str(), L"Report(");
+}
+
 TEST(WideTextTest, TextsBeyondTheLongestPathWindowsTakesAreRefusedNotCut) {
     // Cut short, a path would name another file than the one meant.
     WideText text;
@@ -264,6 +287,7 @@ TEST_F(OpenTest, WritesTheTextByteForByteAndStartsTheEditorOnTheQuotedPath) {
     EXPECT_EQ(launch.arguments[1], path);
     EXPECT_TRUE(launch.fileRead);
     EXPECT_EQ(launch.content, text);
+    EXPECT_EQ(launch.showCommand, SW_SHOWNORMAL);
 }
 
 TEST_F(OpenTest, JapaneseSubjectKeepsCharactersWhoseTrailByteIsABackslash) {
@@ -294,7 +318,17 @@ TEST_F(OpenTest, TakesTheFirstFreeSuffixAndNeverOverwritesEarlierFiles) {
     ASSERT_TRUE(WriteFileBytes(folder_ + L"Report", "first"));
     ASSERT_TRUE(WriteFileBytes(folder_ + L"Report(1)", "second"));
 
-    OpenFromContextMenu("Report", "third");
+    {
+        const FilesWatched watched;
+        ASSERT_TRUE(watched.active());
+        OpenFromContextMenu("Report", "third");
+    }
+    // One try at each name, and one look whether the subject is a device.
+    const std::wstring base = folder_ + L"Report";
+    ASSERT_EQ(files.calls.size(), 4u);
+    EXPECT_EQ(files.NamesCreated(), (std::vector<std::wstring>{base, base + L"(1)", base + L"(2)"}));
+    EXPECT_EQ(files.calls[1].name, base);
+    EXPECT_EQ(files.calls[1].disposition, static_cast<DWORD>(OPEN_EXISTING));
     OpenFromContextMenu("Report", "fourth");
 
     EXPECT_EQ(FileNames(), (std::vector<std::wstring>{L"Report", L"Report(1)", L"Report(2)", L"Report(3)"}));
@@ -346,6 +380,76 @@ TEST_F(OpenTest, NameTakenInAnyFormIsPassedOverAndNeverOverwritten) {
                                                       L"Held shut(1)", L"Minutes(1)", L"Read-only", L"Read-only(1)"}));
 }
 
+// The last name tried is "(99999)": taken too, nothing is written, and no
+// name beyond it is tried. Names are made taken through the plug-in's imports.
+TEST_F(OpenTest, NameSearchEndsAtSuffix99999) {
+    DeleteSetting(L"ExtTextEditor");  // only the names matter here
+    const std::wstring base = folder_ + L"Busy";
+    {
+        const FilesWatched watched;
+        ASSERT_TRUE(watched.active());
+        files.takenPrefix = base;
+        files.freeName = base + L"(99999)";
+        OpenFromContextMenu("Busy", "the mail");
+    }
+    EXPECT_EQ(FileNames(), std::vector<std::wstring>{L"Busy(99999)"});
+    EXPECT_EQ(Contents(L"Busy(99999)"), "the mail");
+
+    TheHost().calls.clear();
+    {
+        const FilesWatched watched;
+        files.takenPrefix = base;
+        OpenFromContextMenu("Busy", "another mail");
+    }
+    const std::vector<std::wstring> tried = files.NamesCreated();
+    EXPECT_EQ(tried.size(), 100000u);
+    ASSERT_FALSE(tried.empty());
+    EXPECT_EQ(tried.back(), base + L"(99999)");
+    EXPECT_EQ(FileNames(), std::vector<std::wstring>{L"Busy(99999)"});
+    EXPECT_EQ(Contents(L"Busy(99999)"), "the mail");
+    EXPECT_EQ(std::count(TheHost().calls.begin(), TheHost().calls.end(), "BKA_GetText"), 0);
+}
+
+// An empty folder: the host has no current mail, and answers null or an empty
+// identifier. There is nothing to write, least of all an empty "(no subject)".
+TEST_F(OpenTest, WithoutACurrentMailNothingIsWrittenOrStarted) {
+    for (const bool emptyId : {false, true}) {
+        SCOPED_TRACE(emptyId ? "empty identifier" : "null");
+        TheHost().mails.clear();
+        TheHost().currentMail = -1;
+        TheHost().emptyIdWithoutMail = emptyId;
+        TheHost().calls.clear();
+        ChooseTheOpenEntry();
+        EXPECT_EQ(FileNames(), std::vector<std::wstring>{});
+        EXPECT_EQ(Launches(), 0u);
+        EXPECT_EQ(std::count(TheHost().calls.begin(), TheHost().calls.end(), "BKA_GetText"), 0);
+    }
+}
+
+// Over every way an open ends, each file the plug-in opened is closed again:
+// an editor holding the copy, or a name taken, must not meet a handle of ours.
+TEST_F(OpenTest, EveryFileItOpensIsClosedWhateverTheEnd) {
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"Taken", "earlier"));
+    {
+        const FilesWatched watched;
+        ASSERT_TRUE(watched.active());
+        OpenFromContextMenu("Opened", "text");
+        OpenFromContextMenu("Taken", "text");
+        OpenFromContextMenu("No text", std::nullopt);
+        OpenFromContextMenu("NUL", "text");
+        OpenFromContextMenu(std::string(259, 'L'), "text");
+        {
+            const PluginImportReplaced diskFull{"KERNEL32.dll", "WriteFile", &FailingWriteFile};
+            ASSERT_TRUE(diskFull.active());
+            OpenFromContextMenu("Disk full", "text");
+        }
+        DeleteSetting(L"ExtTextEditor");
+        OpenFromContextMenu("No editor", "text");
+    }
+    EXPECT_GE(files.opened, 6u);
+    EXPECT_TRUE(files.open.empty()) << files.open.size() << " of " << files.opened << " files left open";
+}
+
 TEST_F(OpenTest, NullTextLeavesAnEmptyFileAndStartsNothing) {
     OpenFromContextMenu("No text", std::nullopt);
     ASSERT_EQ(FileNames(), std::vector<std::wstring>{L"No text"});
@@ -370,7 +474,7 @@ TEST_F(OpenTest, EmptyTextGivesAnEmptyFileAndStillStartsTheEditor) {
 TEST_F(OpenTest, FailedWriteLeavesTheFileAndStartsNothing) {
     writeCalls = 0;
     {
-        const PluginImportReplaced diskFull{"WriteFile", &FailingWriteFile};
+        const PluginImportReplaced diskFull{"KERNEL32.dll", "WriteFile", &FailingWriteFile};
         ASSERT_TRUE(diskFull.active());
         OpenFromContextMenu("Disk full", "the whole mail");
     }
@@ -384,7 +488,7 @@ TEST_F(OpenTest, FailedWriteLeavesTheFileAndStartsNothing) {
 TEST_F(OpenTest, WriteCutShortLeavesThePartAndStartsNothing) {
     writeCalls = 0;
     {
-        const PluginImportReplaced quota{"WriteFile", &HalfWriteFile};
+        const PluginImportReplaced quota{"KERNEL32.dll", "WriteFile", &HalfWriteFile};
         ASSERT_TRUE(quota.active());
         OpenFromContextMenu("Quota", "0123456789");
     }
@@ -415,13 +519,36 @@ TEST_F(OpenTest, NameTooLongForTheSystemWritesAndStartsNothing) {
     EXPECT_EQ(Launches(), 0u);
 }
 
+// The subject's bytes that name the file: the name the plug-in first tries to
+// create. Whether that can be made is the file system's say: Windows takes
+// 255 characters, Linux under Wine 255 bytes of UTF-8, fewer than 259 here.
+TEST_F(OpenTest, LongestSubjectNamesTheFileWhole) {
+    // 259 bytes, as many as the host is asked for, in 130 characters.
+    const std::wstring subject = L"A" + std::wstring(129, L'あ');
+    ASSERT_EQ(Encode(subject, kJapaneseCodePage).size(), 259u);
+    {
+        const FilesWatched watched;
+        ASSERT_TRUE(watched.active());
+        OpenFromContextMenu(Encode(subject, kJapaneseCodePage), "text");
+    }
+    ASSERT_FALSE(files.NamesCreated().empty());
+    EXPECT_EQ(files.NamesCreated().front(), folder_ + subject);
+}
+
 TEST_F(OpenTest, SubjectFillingTheWholeBufferIsReadWithinIt) {
-    // The host leaves no terminator; what the plug-in can read is 259 bytes,
-    // too long a name, so the command ends quietly rather than reading on.
+    // The host fills all 260 bytes and leaves no terminator: the name is the
+    // first 259, up to "あA", and nothing of the "B" that follows in byte 260.
     TheHost().fillWholeHeaderBuffer = true;
-    OpenFromContextMenu("Budget", "text");
-    EXPECT_EQ(FileNames(), std::vector<std::wstring>{});
-    EXPECT_EQ(Launches(), 0u);
+    {
+        const FilesWatched watched;
+        ASSERT_TRUE(watched.active());
+        OpenFromContextMenu(Encode(L"あAB", kJapaneseCodePage), "text");
+    }
+    std::wstring name;
+    for (int i = 0; i < 64; ++i) name += L"あAB";
+    name += L"あA";
+    ASSERT_FALSE(files.NamesCreated().empty());
+    EXPECT_EQ(files.NamesCreated().front(), folder_ + name);
 }
 
 TEST_F(OpenTest, DeviceNamesWriteAndStartNothing) {

@@ -1,6 +1,10 @@
 #include "tests/test_support.h"
 
 #include <array>
+#include <string_view>
+#include <utility>
+
+#include "devhost/plugin.h"
 
 namespace test_support {
 
@@ -67,5 +71,35 @@ std::vector<Arrival> ArrivalsOf(HWND window, UINT message) {
 void ForgetArrivals() { arrivals.clear(); }
 
 void SetArrivalStamp(size_t (*stamp)()) { arrivalStamp = stamp; }
+
+void** PluginImportSlot(const char* dll, const char* function) {
+    auto* const base = reinterpret_cast<BYTE*>(devhost::ThePlugin().module);
+    if (!base) return nullptr;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* from = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); from->Name;
+         ++from) {
+        if (::lstrcmpiA(reinterpret_cast<const char*>(base + from->Name), dll) != 0) continue;
+        auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + from->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + from->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (std::string_view{reinterpret_cast<const char*>(byName->Name)} == function) {
+                return reinterpret_cast<void**>(&slot->u1.Function);
+            }
+        }
+    }
+    return nullptr;
+}
+
+void* PluginImportReplaced::Store(void* value) {
+    DWORD protection = 0;
+    ::VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+    void* const previous = std::exchange(*slot_, value);
+    ::VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+    return previous;
+}
 
 }  // namespace test_support

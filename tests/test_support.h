@@ -46,4 +46,33 @@ void ForgetArrivals();
 // Noted with each arrival, for example how many editors had started by then.
 void SetArrivalStamp(size_t (*stamp)());
 
+// The loaded plug-in's import slot for dll!function (dll as "KERNEL32.dll"):
+// what its calls go through. Null when it imports no such function.
+void** PluginImportSlot(const char* dll, const char* function);
+
+// A stand-in for one of the plug-in's imports while it lives: the DLL the
+// session loaded calls it instead. The plug-in's code linked into the test
+// program is left alone; the host's commands run in the DLL.
+class PluginImportReplaced {
+public:
+    template <typename Function>
+    PluginImportReplaced(const char* dll, const char* function, Function* standIn)
+        : slot_(PluginImportSlot(dll, function)) {
+        if (slot_) original_ = Store(reinterpret_cast<void*>(standIn));
+    }
+    ~PluginImportReplaced() {
+        if (slot_) Store(original_);
+    }
+    PluginImportReplaced(const PluginImportReplaced&) = delete;
+    PluginImportReplaced& operator=(const PluginImportReplaced&) = delete;
+
+    bool active() const { return slot_ != nullptr; }
+
+private:
+    void* Store(void* value);
+
+    void** slot_;
+    void* original_ = nullptr;
+};
+
 }  // namespace test_support
