@@ -76,6 +76,32 @@ constexpr Export kExports[] = {
     {"BKC_OnPlugInSetup", 1}, {"BKC_OnPlugInInfo", 1},  {"BKC_OnDragDrop", 4},    {"BKC_OnBeforeFilter2", 4},
 };
 
+// Calls an export in the host's convention with these arguments, 32-bit
+// values in the 32-bit build; the host reads the int it answers.
+template <typename... Arguments>
+int CallAs(FARPROC function, Arguments... arguments) {
+    using AnyFunction = void (*)();
+    using Entry = int(WINAPI*)(Arguments...);
+    return reinterpret_cast<Entry>(reinterpret_cast<AnyFunction>(function))(arguments...);
+}
+
+int CallExport(FARPROC function, const std::vector<uintptr_t>& a) {
+    switch (a.size()) {
+        case 0:
+            return CallAs(function);
+        case 1:
+            return CallAs(function, a[0]);
+        case 2:
+            return CallAs(function, a[0], a[1]);
+        case 3:
+            return CallAs(function, a[0], a[1], a[2]);
+        case 4:
+            return CallAs(function, a[0], a[1], a[2], a[3]);
+        default:
+            return -1;
+    }
+}
+
 TEST_F(BindingTest, EveryExportHasItsOrdinalAndRemovesExactlyItsArguments) {
     ASSERT_TRUE(OpenSession({.startPlugin = false}));
     const HMODULE module = ThePlugin().module;
@@ -95,6 +121,39 @@ TEST_F(BindingTest, EveryExportHasItsOrdinalAndRemovesExactlyItsArguments) {
     }
     // The export table holds these sixteen and nothing else.
     EXPECT_EQ(::GetProcAddress(module, MAKEINTRESOURCEA(17)), nullptr);
+}
+
+// The host reads 0 from every callback, whatever the callback did or failed to do.
+TEST_F(BindingTest, EveryExportAnswersZero) {
+    ASSERT_TRUE(OpenSession({.startPlugin = false}));
+    const HMODULE module = ThePlugin().module;
+    const auto call = [module](const char* name, std::vector<uintptr_t> arguments) {
+        const FARPROC function = ::GetProcAddress(module, name);
+        return function ? CallExport(function, arguments) : -1;
+    };
+    // Harmless arguments: a menu type nobody uses, a record to fill, nulls.
+    std::array<char, 512> record{};
+    for (const Export& entry : kExports) {
+        std::vector<uintptr_t> arguments(static_cast<size_t>(entry.arguments), 0u);
+        if (std::strcmp(entry.name, "BKC_OnMenuInit") == 0) arguments[2] = 7;
+        if (std::strcmp(entry.name, "BKC_OnPlugInInfo") == 0) arguments[0] = reinterpret_cast<uintptr_t>(record.data());
+        EXPECT_EQ(call(entry.name, arguments), 0) << entry.name;
+    }
+
+    // And while doing the work: hooking the windows, twice; building both menus,
+    // then with the host refusing the registration.
+    const Host& host = TheHost();
+    const auto handle = [](auto value) { return reinterpret_cast<uintptr_t>(value); };
+    EXPECT_EQ(call("BKC_OnStart", {}), 0);
+    EXPECT_EQ(call("BKC_OnStart", {}), 0);
+    EXPECT_EQ(call("BKC_OnMenuInit", {handle(host.mainWindow), handle(host.menuBar), 0}), 0);
+    const HMENU context = ::CreatePopupMenu();
+    EXPECT_EQ(call("BKC_OnMenuInit", {handle(host.mailList), handle(context), 1}), 0);
+    EXPECT_EQ(::GetMenuItemCount(context), 2) << "the menu work was not done";
+    TheHost().failRegisterCommandAt = TheHost().registerCommandCalls + 1;
+    EXPECT_EQ(call("BKC_OnMenuInit", {handle(host.mailList), handle(context), 1}), 0);
+    ::DestroyMenu(context);
+    EXPECT_EQ(call("BKC_OnPlugInInfo", {0}), 0);
 }
 
 TEST_F(BindingTest, StartWithoutMainWindowHooksOnlyTheMailList) {

@@ -5,17 +5,27 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "devhost/host_registry.h"
+#include "devhost/host_state.h"
+#include "devhost/host_windows.h"
+#include "devhost/plugin.h"
+#include "devhost/sample_mailbox.h"
 #include "devhost/session.h"
+#include "devhost/text.h"
 #include "settings/settings_key.h"
+#include "tests/test_support.h"
 
 namespace {
 
 using namespace devhost;
 using kestrano::settingsKey;
+using test_support::CountFiles;
+using test_support::PluginImportReplaced;
 
 constexpr wchar_t kEditor[] = L"ExtTextEditor";
 
@@ -30,7 +40,10 @@ protected:
         CloseSession();
         DeleteSettingsKey();
         CreateSettingsKey();
+        RemoveScratchFolder(temp_);
     }
+
+    std::wstring temp_;  // the host's temporary folder, where a test needs one
 
     // Exactly these bytes: the registry stores a string one character longer
     // when a wide NUL happens to follow the data in memory.
@@ -174,7 +187,89 @@ TEST_F(SettingsTest, ReadValueBytesEndsUnterminatedDataWithAWideNul) {
             EXPECT_EQ(bytes[i], 0) << "byte " << i;
         }
         EXPECT_EQ(std::wcslen(value.get()), stored.size() / sizeof(wchar_t) + stored.size() % 2);
+        // The NUL is the buffer's own, not whatever lies past it on the heap.
+        EXPECT_GE(::HeapSize(::GetProcessHeap(), 0, value.get()), (wholeChars + 1) * sizeof(wchar_t));
     }
+}
+
+// The plug-in's registry calls, seen through its imports: the keys it holds open.
+struct KeyWatch {
+    std::set<HKEY> open;
+    size_t opened = 0;
+    // Asked for something else than the host's key, with the access to read and set values.
+    size_t otherRequests = 0;
+};
+KeyWatch keys;
+
+LSTATUS WINAPI WatchedRegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY key) {
+    // More access (KEY_ALL_ACCESS, say) would be refused where a user may only read and write values.
+    if (root != HKEY_CURRENT_USER || std::string_view{path} != R"(Software\RimArts\B2\Settings)" ||
+        access != (KEY_READ | KEY_SET_VALUE)) {
+        ++keys.otherRequests;
+    }
+    const LSTATUS status = ::RegOpenKeyExA(root, path, options, access, key);
+    if (status == ERROR_SUCCESS) {
+        keys.open.insert(*key);
+        ++keys.opened;
+    }
+    return status;
+}
+
+LSTATUS WINAPI WatchedRegCloseKey(HKEY key) {
+    keys.open.erase(key);
+    return ::RegCloseKey(key);
+}
+
+// Over every operation, and every way each ends, the host's key is closed
+// again: the host must find it as free as before the plug-in came.
+TEST_F(SettingsTest, EveryKeyItOpensIsClosed) {
+    temp_ = MakeScratchFolder(L"kestrano settings");
+    ASSERT_FALSE(temp_.empty());
+    ASSERT_TRUE(OpenSession({.startPlugin = false}));
+    TheHost().mails = SampleMailbox();
+    TheHost().tempFolder = ToAnsi(temp_);
+    keys = KeyWatch{};
+    {
+        const PluginImportReplaced open{"ADVAPI32.dll", "RegOpenKeyExA", &WatchedRegOpenKeyExA};
+        const PluginImportReplaced close{"ADVAPI32.dll", "RegCloseKey", &WatchedRegCloseKey};
+        ASSERT_TRUE(open.active() && close.active());
+        StartPluginInHost();    // seeding absent values
+        ThePlugin().OnStart();  // and present ones
+        WriteBytes(kDoubleClickValue, REG_SZ, std::string(8, 'x'));
+        ThePlugin().OnStart();  // and one too long
+        const HMENU submenu = ::GetSubMenu(::GetSubMenu(TheHost().menuBar, 4), 3);
+        ASSERT_NE(submenu, nullptr);
+        for (const RegisteredCommand& command : TheHost().commands) {
+            ApplyMenuStates(submenu);
+            if (command.id != TheHost().commands.back().id) ChooseCommand(command.id);
+        }
+        // Double-clicks read both switches, and the open command the editor:
+        // absent, then an empty path, which starts nothing.
+        ASSERT_TRUE(WriteSettingDword(kDoubleClickValue, 1));
+        ASSERT_TRUE(WriteSettingDword(kUnreadDoubleClickValue, 1));
+        for (const bool editorSet : {false, true}) {
+            if (editorSet) {
+                ASSERT_TRUE(SetExternalEditor(L""));
+            }
+            SelectMail(2);  // unread
+            ::SendMessageW(TheHost().mailList, WM_LBUTTONDBLCLK, MK_LBUTTON, MailRowPoint(2));
+        }
+        EXPECT_EQ(CountFiles(temp_), 2u) << "the double-clicks did not open the mail";
+        DeleteSettingsKey();
+        ThePlugin().OnStart();
+        ApplyMenuStates(submenu);
+    }
+    EXPECT_GE(keys.opened, 12u);
+    EXPECT_TRUE(keys.open.empty()) << keys.open.size() << " of " << keys.opened << " keys left open";
+    EXPECT_EQ(keys.otherRequests, 0u);
+}
+
+// A write the registry refuses is reported, never taken for done.
+TEST_F(SettingsTest, RefusedWriteIsAFailure) {
+    // Longer than any value name the registry takes.
+    const std::wstring name(20000, L'n');
+    EXPECT_EQ(settingsKey.WriteFlag(name.c_str(), 1), E_FAIL);
+    EXPECT_EQ(settingsKey.SeedDefault(name.c_str(), 1), E_FAIL);
 }
 
 TEST_F(SettingsTest, ReadValueBytesKeepsATerminatedPathWhole) {
