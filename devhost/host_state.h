@@ -54,6 +54,9 @@ struct Host {
     int failRegisterUICallbackAt = 0;
     // BKA_Command "GeneralSetup" opens the settings dialog; off, it only records.
     bool openSettingsDialog = true;
+    // The settings dialog's editor page bears this title instead of
+    // "エディタ", as in a host in another language.
+    std::wstring editorPageTitle;
     // A person is at the keyboard: the editor button asks for a program.
     bool interactive = false;
 

@@ -170,7 +170,8 @@ HWND OpenSettingsDialog(HWND owner) {
         page.dwFlags = PSP_DLGINDIRECT | PSP_USETITLE;
         page.pResource = Templates()[i].get();
         page.pfnDlgProc = PageProc;
-        page.pszTitle = kPages[i].title;
+        const bool editor = kPages[i].title == kEditorPageTitle;
+        page.pszTitle = editor && !host.editorPageTitle.empty() ? host.editorPageTitle.c_str() : kPages[i].title;
         pages.push_back(page);
     }
     PROPSHEETHEADERW sheet{};

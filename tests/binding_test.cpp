@@ -363,7 +363,8 @@ TEST_F(CompanyTest, HookCutOutByANeighbourIsPutBackAtTheNextStart) {
 }
 
 // WM_DESTROY and WM_NCDESTROY, a window's last messages, reach the procedures
-// under the plug-ins: the host frees what it keeps for the window there.
+// under the plug-ins: the host frees what it keeps for the window there. By
+// then the plug-in has taken back what it kept on the window.
 TEST_F(CompanyTest, HostsOwnProceduresGetTheWindowsLastMessages) {
     for (const Neighbour neighbour : {Neighbour::kNone, Neighbour::kLoadedBefore, Neighbour::kLoadedAfter}) {
         SCOPED_TRACE(testing::Message() << "neighbour " << static_cast<int>(neighbour));
@@ -375,7 +376,10 @@ TEST_F(CompanyTest, HostsOwnProceduresGetTheWindowsLastMessages) {
         DestroyHostWindows();
         for (const HWND window : {main, list}) {
             EXPECT_EQ(ArrivalsOf(window, WM_DESTROY).size(), 1u);
-            EXPECT_EQ(ArrivalsOf(window, WM_NCDESTROY).size(), 1u);
+            const std::vector<Arrival> last = ArrivalsOf(window, WM_NCDESTROY);
+            ASSERT_EQ(last.size(), 1u);
+            // What the plug-in kept on the window went before the window.
+            EXPECT_EQ(last[0].properties, 0);
         }
         CloseSession();
     }

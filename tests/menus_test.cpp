@@ -249,6 +249,18 @@ TEST_F(MenusTest, ChangeEditorLeavesTheDialogOnItsEditorButton) {
     EXPECT_EQ(TheHost().editorButtonClicks, 1);
 }
 
+// A host in another language: its fourth page has another title, so the
+// plug-in turns the dialog there and clicks nothing.
+TEST_F(MenusTest, ChangeEditorClicksOnlyOnThePageTitledEditor) {
+    TheHost().editorPageTitle = L"Editor";
+    ASSERT_NO_FATAL_FAILURE(OpenActiveSession());
+    ChooseCommand(CommandId(kChangeEditor));
+    PumpMessages();
+    ASSERT_NE(TheHost().settingsDialog, nullptr);
+    EXPECT_EQ(SettingsDialogPage(), kEditorPageIndex);
+    EXPECT_EQ(TheHost().editorButtonClicks, 0);
+}
+
 TEST_F(MenusTest, OnlyTheFirstActivationChangeActs) {
     ASSERT_NO_FATAL_FAILURE(OpenActiveSession());
     ChooseCommand(CommandId(kChangeEditor));

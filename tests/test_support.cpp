@@ -16,12 +16,24 @@ std::array<WNDPROC, kSides> replaced{};
 std::vector<Arrival> arrivals;
 size_t (*arrivalStamp)() = nullptr;
 
+BOOL CALLBACK CountProperty(HWND, LPWSTR, HANDLE, ULONG_PTR count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int PropertiesOf(HWND window) {
+    int count = 0;
+    ::EnumPropsExW(window, &CountProperty, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 template <int Side>
 LRESULT CALLBACK HostSide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const size_t stamp = arrivalStamp ? arrivalStamp() : 0;
+    const int properties = PropertiesOf(window);
     LRESULT result = ::CallWindowProcW(replaced[Side], window, message, wParam, lParam);
     if (message == kProbeMessage) result = kProbeAnswer;
-    arrivals.push_back({window, Side, message, wParam, lParam, result, stamp});
+    arrivals.push_back({window, Side, message, wParam, lParam, result, stamp, properties});
     return result;
 }
 

@@ -29,7 +29,8 @@ struct Arrival {
     WPARAM wParam;
     LPARAM lParam;
     LRESULT result;
-    size_t stamp;  // ArrivalStamp() when the message arrived
+    size_t stamp;    // ArrivalStamp() when the message arrived
+    int properties;  // the window's properties as the message arrived
 };
 
 // Replaces window's procedure with host-side procedure number side (0 to 3),
