@@ -92,7 +92,6 @@ __declspec(dllexport) int WINAPI BKC_OnExit() { return 0; }
 // Takes the neighbour off window the way many plug-ins do: it puts back what
 // it replaced, whether or not it is still on top. Above Kestrano that is a
 // clean exit; below it, it cuts Kestrano out of the chain.
-// cppcheck-suppress constParameter ; a window handle is opaque, there is nothing behind it to make const
 __declspec(dllexport) void WINAPI NeighbourUnhook(HWND window) {
     Subclass* subclass = SubclassOf(window);
     if (!subclass) return;
