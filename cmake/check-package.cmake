@@ -8,8 +8,9 @@
 #   - SHA256SUMS.txt the checksum of every other file;
 #   - the guide laid out as a Japanese readme: the header's fields and the
 #     sections in order, the version being built, no line wider than Notepad
-#     shows at a glance, no Markdown left, and every Japanese character of
-#     README.ja.md in it, in the same order.
+#     shows at a glance, no quotation 「...」 broken across lines, no Markdown
+#     left, and every Japanese character of README.ja.md in it, in the same
+#     order.
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DSCRATCH=<folder>
 #         -DVERSION=<project version> -DREADME=<README.ja.md> -P check-package.cmake
@@ -165,6 +166,14 @@ if(EXISTS ${guide})
     kestrano_text_width("${line}" width)
     if(width GREATER 80)
       string(APPEND problems "\n  Kestrano.txt:${line_number}: ${width} columns wide")
+    endif()
+    # A quotation names what a reader searches for: on one line, whole.
+    string(REGEX MATCHALL "「" opened "${line}")
+    string(REGEX MATCHALL "」" closed "${line}")
+    list(LENGTH opened opened)
+    list(LENGTH closed closed)
+    if(NOT opened EQUAL closed)
+      string(APPEND problems "\n  Kestrano.txt:${line_number}: a quotation 「...」 broken across lines")
     endif()
     if(line MATCHES "^ *(#|```)|\\*\\*|`|\\)\\(|^ *- ")
       string(APPEND problems "\n  Kestrano.txt:${line_number}: Markdown left in \"${line}\"")
