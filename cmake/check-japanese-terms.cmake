@@ -21,7 +21,7 @@ set(other_names
     "デフォルト=初期状態" "コンテキストメニュー=右クリックメニュー" "右クリックのメニュー=右クリックメニュー"
     "テンポラリ=一時フォルダ" "作業フォルダ=一時フォルダ" "プラグインのフォルダ=プラグインフォルダ"
     "ツールメニュー=「ツール」メニュー" "テキストエディタ=外部エディタ" "ダブルクリックしても何も起きない=ダブルクリックしても開かない"
-    "写したファイル=書き出したファイル" "コピーしたファイル=書き出したファイル")
+    "写したファイル=書き出したファイル" "コピーしたファイル=書き出したファイル" "「エディタ」ページ=「エディタ」タブ")
 foreach(pair IN LISTS other_names)
   string(REPLACE "=" ";" pair "${pair}")
   list(GET pair 0 other)
@@ -43,9 +43,10 @@ if(NOT at EQUAL -1)
   string(APPEND problems "\n  \"エディタ\" alone: the guide calls it \"外部エディタ\"")
 endif()
 
-# Counts: a space between a number and the Japanese word, as everywhere else.
-if(text MATCHES "[0-9](つ|個|行|番目|文字|バイト|ビット)")
-  string(APPEND problems "\n  \"${CMAKE_MATCH_0}\": a number and its Japanese unit are written with a space between")
+# Counts: a number and its counter run together (「3つ」, 「259バイト」), as
+# Japanese readers write them; 「3 つ」 reads as typed by a translator.
+if(text MATCHES "[0-9] (つ|個|行|番目|文字|バイト|ビット|通|回|件|桁|秒|分)")
+  string(APPEND problems "\n  \"${CMAKE_MATCH_0}\": a number and its counter are written without a space")
 endif()
 if(text MATCHES "\\(&[A-Z]\\)")
   string(APPEND problems "\n  \"${CMAKE_MATCH_0}\": the menus show a shortcut without its \"&\"")
