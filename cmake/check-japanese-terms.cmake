@@ -1,9 +1,10 @@
 # Fails unless the Japanese guide (README.ja.md, and so Kestrano.txt in the
 # zip, made from it) calls each thing by one name, and quotes the plug-in's
 # menu items whole, as the menus show them (the "&" of a shortcut is drawn
-# as an underline, so "(&X)" shows as "(X)").
+# as an underline, so "(&X)" shows as "(X)"); and that the English install
+# notes quote the menu items whole too.
 #
-#   cmake -DGUIDE=<README.ja.md> -P check-japanese-terms.cmake
+#   cmake -DGUIDE=<README.ja.md> [-DINSTALL=<INSTALL.txt>] -P check-japanese-terms.cmake
 
 cmake_minimum_required(VERSION 3.25)
 file(READ ${GUIDE} text)
@@ -75,6 +76,25 @@ while(TRUE)
     endif()
   endif()
 endwhile()
+
+# The English notes quote the menu items too (the menus exist only in
+# Japanese): each one whole, as the menus show it.
+if(DEFINED INSTALL)
+  file(READ ${INSTALL} notes)
+  foreach(mark "「" "」" "、" "・")
+    string(REPLACE "${mark}" " " notes "${notes}")
+  endforeach()
+  if(notes MATCHES "\\(&[A-Z]\\)")
+    string(APPEND problems "\n  ${INSTALL}: \"${CMAKE_MATCH_0}\": the menus show a shortcut without its \"&\"")
+  endif()
+  string(REGEX MATCHALL "[^ -~\r\n]+\\([A-Z]\\)(\\.\\.\\.)?" quoted "${notes}")
+  foreach(item IN LISTS quoted)
+    list(FIND menu_items "${item}" known)
+    if(known EQUAL -1)
+      string(APPEND problems "\n  ${INSTALL}: \"${item}\" is not a menu item as the menus show it, whole")
+    endif()
+  endforeach()
+endif()
 
 if(problems)
   message(FATAL_ERROR "${GUIDE}:${problems}")
