@@ -27,7 +27,7 @@ for arg in "$@"; do
     --x86) choice=x86 ;;
     --x64) choice=x64 ;;
     --menus) picture=menus ;;
-    -h | --help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "screenshot: unknown option $arg (try --help)" >&2; exit 64 ;;
     *) output=$(realpath -m "$arg") ;;
   esac
