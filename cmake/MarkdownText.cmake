@@ -15,7 +15,8 @@
 #   **text**, `text`     the text
 #   a trailing "\"       a line break
 # Paragraphs are wrapped at KESTRANO_TEXT_WIDTH columns, a Japanese character
-# taking two, and never before closing punctuation or after opening.
+# taking two, never before closing punctuation or after opening, and never
+# inside a quotation 「...」.
 
 set(KESTRANO_TEXT_WIDTH 72)
 # Kinsoku: what may not start a line, and what may not end one.
@@ -77,7 +78,17 @@ function(_kestrano_wrap paragraph first_indent rest_indent out)
       endif()
       set(taken 3)
       string(SUBSTRING "${rest}" 0 3 token)
-      set(token_width 2)
+      # A quotation 「...」 names something a reader looks for (a menu item,
+      # a tab, a section), which Notepad's search finds only on one line: it
+      # moves whole to the next line (one wider than a line stays whole too).
+      if(token STREQUAL "「")
+        string(FIND "${rest}" "」" close)
+        if(NOT close EQUAL -1)
+          math(EXPR taken "${close} + 3")
+          string(SUBSTRING "${rest}" 0 ${taken} token)
+        endif()
+      endif()
+      kestrano_text_width("${token}" token_width)
       string(FIND "${_kestrano_no_line_start}" "${token}" closing)
       set(breakable ON)
       if(NOT closing EQUAL -1)

@@ -2,9 +2,9 @@
 # release date, so that a new version cannot ship with the notes, or the
 # date, of the one before: the first entry of CHANGELOG.md ("## <version>
 # (<date>)"), and in README.ja.md, the guide in the zip, the header's
-# バージョン and 公開日 and the first entry of its 更新履歴 ("### <version>
-# （<date>）"). INSTALL.txt takes the version from the build and must give
-# the same date.
+# バージョン and 公開日, the first entry of its 更新履歴 ("### <version>
+# （<date>）") and the zip's name wherever it is given. INSTALL.txt takes the
+# version from the build and must give the same date.
 #
 #   cmake -DCHANGELOG=<CHANGELOG.md> -DREADME=<README.ja.md> -DINSTALL=<INSTALL.txt>
 #         -DVERSION=<project version> -P check-changelog.cmake
@@ -38,6 +38,17 @@ list(GET history 0 latest)
 if(NOT latest STREQUAL "### ${VERSION}（${date}）")
   string(APPEND problems "\n  ${README}: the latest 更新履歴 entry is \"${latest}\", not \"### ${VERSION}（${date}）\"")
 endif()
+
+# The guide names the zip a user downloaded: by this version's name.
+file(STRINGS ${README} zips ENCODING UTF-8 REGEX "Kestrano-[^ `]*-win32\\.zip")
+foreach(line IN LISTS zips)
+  string(REGEX MATCHALL "Kestrano-[^ `]*-win32\\.zip" names "${line}")
+  foreach(name IN LISTS names)
+    if(NOT name STREQUAL "Kestrano-${VERSION}-win32.zip")
+      string(APPEND problems "\n  ${README}: names the zip \"${name}\", not \"Kestrano-${VERSION}-win32.zip\"")
+    endif()
+  endforeach()
+endforeach()
 
 file(STRINGS ${INSTALL} released REGEX "^Released: ")
 if(NOT released MATCHES "^Released: +${date}$")

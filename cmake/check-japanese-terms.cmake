@@ -1,9 +1,10 @@
 # Fails unless the Japanese guide (README.ja.md, and so Kestrano.txt in the
 # zip, made from it) calls each thing by one name, and quotes the plug-in's
 # menu items whole, as the menus show them (the "&" of a shortcut is drawn
-# as an underline, so "(&X)" shows as "(X)").
+# as an underline, so "(&X)" shows as "(X)"); and that the English install
+# notes quote the menu items whole too.
 #
-#   cmake -DGUIDE=<README.ja.md> -P check-japanese-terms.cmake
+#   cmake -DGUIDE=<README.ja.md> [-DINSTALL=<INSTALL.txt>] -P check-japanese-terms.cmake
 
 cmake_minimum_required(VERSION 3.25)
 file(READ ${GUIDE} text)
@@ -21,7 +22,7 @@ set(other_names
     "デフォルト=初期状態" "コンテキストメニュー=右クリックメニュー" "右クリックのメニュー=右クリックメニュー"
     "テンポラリ=一時フォルダ" "作業フォルダ=一時フォルダ" "プラグインのフォルダ=プラグインフォルダ"
     "ツールメニュー=「ツール」メニュー" "テキストエディタ=外部エディタ" "ダブルクリックしても何も起きない=ダブルクリックしても開かない"
-    "写したファイル=書き出したファイル" "コピーしたファイル=書き出したファイル")
+    "写したファイル=書き出したファイル" "コピーしたファイル=書き出したファイル" "「エディタ」ページ=「エディタ」タブ")
 foreach(pair IN LISTS other_names)
   string(REPLACE "=" ";" pair "${pair}")
   list(GET pair 0 other)
@@ -43,9 +44,10 @@ if(NOT at EQUAL -1)
   string(APPEND problems "\n  \"エディタ\" alone: the guide calls it \"外部エディタ\"")
 endif()
 
-# Counts: a space between a number and the Japanese word, as everywhere else.
-if(text MATCHES "[0-9](つ|個|行|番目|文字|バイト|ビット)")
-  string(APPEND problems "\n  \"${CMAKE_MATCH_0}\": a number and its Japanese unit are written with a space between")
+# Counts: a number and its counter run together (「3つ」, 「259バイト」), as
+# Japanese readers write them; 「3 つ」 reads as typed by a translator.
+if(text MATCHES "[0-9] (つ|個|行|番目|文字|バイト|ビット|通|回|件|桁|秒|分)")
+  string(APPEND problems "\n  \"${CMAKE_MATCH_0}\": a number and its counter are written without a space")
 endif()
 if(text MATCHES "\\(&[A-Z]\\)")
   string(APPEND problems "\n  \"${CMAKE_MATCH_0}\": the menus show a shortcut without its \"&\"")
@@ -74,6 +76,25 @@ while(TRUE)
     endif()
   endif()
 endwhile()
+
+# The English notes quote the menu items too (the menus exist only in
+# Japanese): each one whole, as the menus show it.
+if(DEFINED INSTALL)
+  file(READ ${INSTALL} notes)
+  foreach(mark "「" "」" "、" "・")
+    string(REPLACE "${mark}" " " notes "${notes}")
+  endforeach()
+  if(notes MATCHES "\\(&[A-Z]\\)")
+    string(APPEND problems "\n  ${INSTALL}: \"${CMAKE_MATCH_0}\": the menus show a shortcut without its \"&\"")
+  endif()
+  string(REGEX MATCHALL "[^ -~\r\n]+\\([A-Z]\\)(\\.\\.\\.)?" quoted "${notes}")
+  foreach(item IN LISTS quoted)
+    list(FIND menu_items "${item}" known)
+    if(known EQUAL -1)
+      string(APPEND problems "\n  ${INSTALL}: \"${item}\" is not a menu item as the menus show it, whole")
+    endif()
+  endforeach()
+endif()
 
 if(problems)
   message(FATAL_ERROR "${GUIDE}:${problems}")

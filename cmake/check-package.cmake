@@ -7,9 +7,10 @@
 #     sha256sum reads it) and every line ending in CR LF;
 #   - SHA256SUMS.txt the checksum of every other file;
 #   - the guide laid out as a Japanese readme: the header's fields and the
-#     sections in order, the version being built, no line wider than Notepad
-#     shows at a glance, no Markdown left, and every Japanese character of
-#     README.ja.md in it, in the same order.
+#     sections in order, the version being built, a file list (ファイル構成)
+#     naming exactly the zip's files, no line wider than Notepad shows at a
+#     glance, no quotation 「...」 broken across lines, no Markdown left, and
+#     every Japanese character of README.ja.md in it, in the same order.
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DSCRATCH=<folder>
 #         -DVERSION=<project version> -DREADME=<README.ja.md> -P check-package.cmake
@@ -135,7 +136,8 @@ if(EXISTS ${guide})
   endif()
   # The header's fields and the sections, each where a reader looks for it.
   set(order 【名称】Kestrano "【バージョン】${VERSION}" 【公開日】 【作者】Brenvolt 【種別・ライセンス】 【動作環境】
-            【動作確認】 【問題の報告先】 "■ 概要" "■ インストール" "■ 使い方" "■ 設定" "■ 更新の手順"
+            【動作確認】 【問題の報告先】 "■ 概要" "■ 動作環境" "■ ファイル構成"
+            "■ インストール" "■ 使い方" "■ 設定" "■ 更新の手順"
             "■ アンインストール" "■ 書き出すファイルについて" "■ 制限事項" "■ 免責事項" "■ 更新履歴")
   set(at 0)
   set(line_number 0)
@@ -144,6 +146,8 @@ if(EXISTS ${guide})
   set(latest "")
   set(in_picture OFF)
   set(japanese "")
+  set(in_file_list OFF)
+  set(listed "")
   foreach(line IN LISTS lines)
     math(EXPR line_number "${line_number} + 1")
     list(LENGTH order left)
@@ -157,6 +161,16 @@ if(EXISTS ${guide})
     if(line MATCHES "^【公開日】(.*)$")
       set(released "${CMAKE_MATCH_1}")
     endif()
+    # ファイル構成: its items name the zip's files.
+    if(line MATCHES "^■ ")
+      set(in_file_list OFF)
+    endif()
+    if(line STREQUAL "■ ファイル構成")
+      set(in_file_list ON)
+    elseif(in_file_list AND line MATCHES "^(・|  )")
+      string(REGEX MATCHALL "[A-Za-z0-9_-]+\\.[a-z]+" files "${line}")
+      list(APPEND listed ${files})
+    endif()
     if(line STREQUAL "■ 更新履歴")
       set(history ON)
     elseif(history AND latest STREQUAL "" AND line MATCHES "^◆ ")
@@ -165,6 +179,14 @@ if(EXISTS ${guide})
     kestrano_text_width("${line}" width)
     if(width GREATER 80)
       string(APPEND problems "\n  Kestrano.txt:${line_number}: ${width} columns wide")
+    endif()
+    # A quotation names what a reader searches for: on one line, whole.
+    string(REGEX MATCHALL "「" opened "${line}")
+    string(REGEX MATCHALL "」" closed "${line}")
+    list(LENGTH opened opened)
+    list(LENGTH closed closed)
+    if(NOT opened EQUAL closed)
+      string(APPEND problems "\n  Kestrano.txt:${line_number}: a quotation 「...」 broken across lines")
     endif()
     if(line MATCHES "^ *(#|```)|\\*\\*|`|\\)\\(|^ *- ")
       string(APPEND problems "\n  Kestrano.txt:${line_number}: Markdown left in \"${line}\"")
@@ -176,10 +198,15 @@ if(EXISTS ${guide})
     if(NOT in_picture)
       string(APPEND japanese "${line}")
     endif()
-    if(in_picture AND line MATCHES "）$")
+    # Up to the blank line after it: the caption may hold "（...）" too.
+    if(in_picture AND line STREQUAL "")
       set(in_picture OFF)
     endif()
   endforeach()
+  list(SORT listed)
+  if(NOT listed STREQUAL unpacked)
+    string(APPEND problems "\n  Kestrano.txt: ■ ファイル構成 lists ${listed}, but the zip holds ${unpacked}")
+  endif()
   list(LENGTH order left)
   if(at LESS left)
     list(GET order ${at} missing)

@@ -4,8 +4,9 @@
 # it in the external editor (Wine's notepad). Saves docs/screenshot.png.
 # With --menus, the plug-in's menus instead, as the host draws them: the
 # Tools menu (ツール) with the plug-in's submenu open, beside the mail list's
-# context menu, cropped to the menus. Saves docs/menus.png. Under each
-# picture a caption says it shows the development host, not the mail client.
+# context menu, cropped to the menus, each labelled. Saves docs/menus.png.
+# Under each picture a caption, in Japanese and English, says what it shows
+# and that it is the development host, not Becky! itself.
 #
 #   scripts/screenshot.sh [--x86 | --x64] [--menus] [OUTPUT.png]
 #
@@ -26,7 +27,7 @@ for arg in "$@"; do
     --x86) choice=x86 ;;
     --x64) choice=x64 ;;
     --menus) picture=menus ;;
-    -h | --help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "screenshot: unknown option $arg (try --help)" >&2; exit 64 ;;
     *) output=$(realpath -m "$arg") ;;
   esac
@@ -104,15 +105,24 @@ fi
 # that stand for them in Marlett ("0 1 r").
 cp /usr/share/wine/fonts/marlett.ttf "$x11prefix/drive_c/windows/Fonts/"
 
-# Under each picture, in the guide's two languages: what it shows is the
-# development host, which stands in for the mail client, not the mail client.
+# Under each picture, in the guide's two languages: what it shows, and that
+# it is the development host, which stands in for Becky!, not Becky! itself.
 font=$(fc-match -f '%{file}' IPAGothic)
-caption() {  # caption PICTURE OUTPUT
-  convert "$1" -background white -fill '#202020' -font "$font" -pointsize 13 \
-    \( label:'開発用のホスト（メールソフトの代わりにプラグインを試すプログラム）の画面です。メールソフトではありません。' \
-       label:'The development host, which stands in for the mail client; not the mail client itself.' \
-       -gravity center -append -bordercolor white -border 10x6 \) \
-    -gravity center -append -strip -depth 8 "PNG8:$2"
+text() {  # text LINE...: one line of caption text each, centred
+  local line labels=()
+  for line in "$@"; do labels+=("label:$line"); done
+  convert -background white -fill '#202020' -font "$font" -pointsize 13 "${labels[@]}" -gravity center -append \
+    miff:-
+}
+caption() {  # caption PICTURE OUTPUT LINE...
+  local picture=$1 output=$2
+  shift 2
+  text "$@" | convert "$picture" \( - -bordercolor white -border 10x6 \) -gravity center -append -strip -depth 8 \
+    "PNG8:$output"
+}
+# label PICTURE TEXT: the text above the picture, on its left.
+label() {
+  text "$2" | convert - -bordercolor white -border 2x4 "$1" -gravity west -append "$1"
 }
 
 display=:$((90 + RANDOM % 100))
@@ -173,9 +183,15 @@ if [ "$picture" = menus ]; then
   convert "$work/context.png" \
     -crop "$((width + 2 * margin))x$((height + 2 * margin))+$((left - margin))+$((top - margin))" \
     +repage "$work/context-cut.png"
-  convert "$work/tools-cut.png" "$work/context-cut.png" -background white -gravity north +smush 16 \
-    "$work/menus.png"
-  caption "$work/menus.png" "$output"
+  label "$work/tools-cut.png" '「ツール」メニュー（Tools menu）'
+  label "$work/context-cut.png" 'メールの右クリックメニュー（context menu）'
+  convert "$work/tools-cut.png" "$work/context-cut.png" -background white -gravity north +smush 24 \
+    -bordercolor white -border 8x4 "$work/menus.png"
+  caption "$work/menus.png" "$output" \
+    '左：「ツール」メニューの「外部エディタを設定する(Y)」　右：メールの右クリックメニュー' \
+    'どちらも開発用のホスト（Becky! の代わりにプラグインを試すプログラム）の画面で、Becky! ではありません。' \
+    'Left: the Tools menu with the plug-in'"'"'s submenu. Right: a mail'"'"'s context menu.' \
+    'Both in the development host, which stands in for Becky!; not Becky! itself.'
   say "saved $output"
   exit 0
 fi
@@ -205,5 +221,9 @@ DISPLAY=$display import -window root "$root/screenshot-raw.png"
 # picture wider, and a wide picture is shown scaled down.
 convert "$root/screenshot-raw.png" -fuzz 1% -trim +repage -bordercolor "$(convert "$root/screenshot-raw.png" \
   -format '%[pixel:p{0,0}]' info:)" -border 12 "$root/screenshot-trimmed.png"
-caption "$root/screenshot-trimmed.png" "$output"
+caption "$root/screenshot-trimmed.png" "$output" \
+  '開発用のホストでメールをダブルクリックし、外部エディタ（メモ帳）で開いたところ。' \
+  '開発用のホストは Becky! の代わりにプラグインを試すプログラムで、Becky! の画面ではありません。' \
+  'A double-click on a mail in the development host opened it in the external editor (Notepad).' \
+  'The development host stands in for Becky! to try the plug-in; this is not Becky! itself.'
 say "saved $output"
