@@ -17,7 +17,7 @@ struct Plugin {
 };
 
 inline constexpr char kPluginFileName[] = "Kestrano.dll";
-// A second plug-in that subclasses the same windows (neighbour_plugin.cpp).
+// A second plug-in that subclasses the same windows (companions/neighbour_plugin/).
 inline constexpr char kNeighbourFileName[] = "neighbour_plugin.dll";
 // Menu types the host passes to BKC_OnMenuInit.
 inline constexpr int kMainMenuType = 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Static analysis of the plug-in (host/, settings/, editor_feature/, win32/)
-# and the development host (devhost/): clang-tidy with the checks in
-# .clang-tidy, and cppcheck. Any finding of either fails.
+# Static analysis of the plug-in (host/, settings/, editor_feature/, win32/),
+# the development host (devhost/), the demo (demo/) and the tests' companions
+# (companions/): clang-tidy with the checks in .clang-tidy, and cppcheck. Any
+# finding of either fails.
 #
 #   scripts/lint.sh [--build DIR] [clang-tidy] [cppcheck]
 #
@@ -49,7 +50,7 @@ gcc_only='-fno-tree-loop-distribute-patterns'
 python3 - "$here" "$build/compile_commands.json" "$scratch/compile_commands.json" "$gcc_only" <<'EOF' >"$scratch/files"
 import json, os, shlex, sys
 root, source, target, gcc_only = sys.argv[1], sys.argv[2], sys.argv[3], set(sys.argv[4].split())
-ours = {"host", "settings", "editor_feature", "win32", "devhost"}
+ours = {"host", "settings", "editor_feature", "win32", "devhost", "demo", "companions"}
 entries, seen = [], set()
 for entry in json.load(open(source)):
     path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))

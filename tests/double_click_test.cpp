@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "devhost/editor_record.h"
+#include "companions/recording_editor/editor_record.h"
 #include "devhost/host_registry.h"
 #include "devhost/host_state.h"
 #include "devhost/host_windows.h"
@@ -23,6 +23,7 @@
 
 namespace {
 
+using namespace companions;
 using namespace devhost;
 using namespace test_support;
 

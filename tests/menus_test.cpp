@@ -15,7 +15,7 @@
 #include "devhost/host_registry.h"
 #include "devhost/host_state.h"
 #include "devhost/host_windows.h"
-#include "devhost/namesake_settings.h"
+#include "companions/namesake_settings/namesake_settings.h"
 #include "devhost/plugin.h"
 #include "devhost/session.h"
 #include "devhost/settings_dialog.h"
@@ -23,6 +23,7 @@
 
 namespace {
 
+using namespace companions;
 using namespace devhost;
 
 constexpr int kToolsMenu = 4;  // the fifth drop-down

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "devhost/editor_record.h"
+#include "companions/recording_editor/editor_record.h"
 #include "devhost/host_registry.h"
 #include "devhost/host_state.h"
 #include "devhost/host_windows.h"
@@ -34,6 +34,7 @@
 
 namespace {
 
+using namespace companions;
 using namespace devhost;
 
 constexpr double kTarget = 1.5;  // the command without collisions against the bare minimum

@@ -10,14 +10,14 @@
 #include <sstream>
 #include <string>
 
-#include "devhost/editor_record.h"
+#include "companions/recording_editor/editor_record.h"
 #include "devhost/user_registry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     // It reads no settings, but what it loads might: keep them off the user's registry.
     const devhost::ScratchUserRegistry registry;
     if (!registry) return 3;
-    devhost::EditorLaunch launch;
+    companions::EditorLaunch launch;
     launch.commandLine = ::GetCommandLineW();
     int count = 0;
     LPWSTR* arguments = ::CommandLineToArgvW(launch.commandLine.c_str(), &count);
@@ -37,6 +37,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (startup.dwFlags & STARTF_USESHOWWINDOW) launch.showCommand = startup.wShowWindow;
 
     wchar_t folder[MAX_PATH] = {};
-    if (!::GetEnvironmentVariableW(devhost::kEditorRecordVariable, folder, MAX_PATH)) return 2;
-    return devhost::WriteEditorLaunch(folder, launch) ? 0 : 1;
+    if (!::GetEnvironmentVariableW(companions::kEditorRecordVariable, folder, MAX_PATH)) return 2;
+    return companions::WriteEditorLaunch(folder, launch) ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-#include "devhost/namesake_settings.h"
+#include "companions/namesake_settings/namesake_settings.h"
 
 #include <prsht.h>
 
@@ -7,9 +7,15 @@
 #include "devhost/session.h"
 #include "devhost/settings_dialog.h"
 
-namespace devhost {
+namespace companions {
 
 namespace {
+
+// The host's dialog, as the namesake copies it.
+using devhost::InHostFolder;
+using devhost::kChooseEditorButton;
+using devhost::kEditorPageTitle;
+using devhost::kSettingsDialogTitle;
 
 constexpr wchar_t kWindowClass[] = L"KestranoNamesakeWindow";
 constexpr wchar_t kPageClass[] = L"KestranoNamesakePage";
@@ -195,4 +201,4 @@ bool HangNamesake(HWND window, DWORD timeoutMs, DWORD hangMs) {
     return false;
 }
 
-}  // namespace devhost
+}  // namespace companions

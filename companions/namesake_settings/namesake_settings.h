@@ -11,7 +11,7 @@
 
 #include "win32/unique.h"
 
-namespace devhost {
+namespace companions {
 
 inline constexpr wchar_t kNamesakeProgramName[] = L"namesake_settings.exe";
 
@@ -70,4 +70,4 @@ bool HangNamesake(HWND window, DWORD timeoutMs, DWORD hangMs = kNamesakeHangMs);
 // A namesake thread of this process answers again at once.
 void EndNamesakeHang();
 
-}  // namespace devhost
+}  // namespace companions

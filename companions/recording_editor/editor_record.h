@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace devhost {
+namespace companions {
 
 inline constexpr wchar_t kEditorRecordVariable[] = L"KESTRANO_EDITOR_RECORD";
 inline constexpr wchar_t kRecordingEditorName[] = L"recording_editor.exe";
@@ -49,4 +49,4 @@ bool WaitForLaunchesToEnd(DWORD timeoutMs);
 // would wait on it for ever.
 void EndLaunches();
 
-}  // namespace devhost
+}  // namespace companions

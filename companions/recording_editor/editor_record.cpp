@@ -1,4 +1,4 @@
-#include "devhost/editor_record.h"
+#include "companions/recording_editor/editor_record.h"
 
 #include <shellapi.h>
 
@@ -11,9 +11,13 @@
 #include "devhost/session.h"
 #include "devhost/text.h"
 
-namespace devhost {
+namespace companions {
 
 namespace {
+
+using devhost::Decode;
+using devhost::InHostFolder;
+using devhost::ToUtf8;
 
 constexpr wchar_t kRecordExtension[] = L".record";
 
@@ -172,4 +176,4 @@ void EndLaunches() {
     }
 }
 
-}  // namespace devhost
+}  // namespace companions

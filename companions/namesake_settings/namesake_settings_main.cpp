@@ -8,7 +8,7 @@
 
 #include <cwchar>
 
-#include "devhost/namesake_settings.h"
+#include "companions/namesake_settings/namesake_settings.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ void CALLBACK WatchOwner(HWND, UINT, UINT_PTR, DWORD) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
     const auto ownerId = static_cast<DWORD>(std::wcstoul(commandLine, nullptr, 10));
     if (ownerId) owner = ::OpenProcess(SYNCHRONIZE, FALSE, ownerId);
-    namesake = devhost::CreateNamesakeWindow();
+    namesake = companions::CreateNamesakeWindow();
     if (!namesake) return 1;
     ::SetTimer(nullptr, 0, 1000, &WatchOwner);
     MSG message;
