@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "companions/namesake_settings/namesake_settings.h"
 #include "devhost/host_registry.h"
 #include "devhost/host_state.h"
 #include "devhost/host_windows.h"
-#include "companions/namesake_settings/namesake_settings.h"
 #include "devhost/plugin.h"
 #include "devhost/session.h"
 #include "devhost/settings_dialog.h"
@@ -346,7 +346,7 @@ TEST_F(MenusTest, AnotherProgramsWindowOfTheSameTitleIsLeftAlone) {
 // another program.
 TEST_F(MenusTest, AnotherThreadsWindowOfTheSameTitleIsLeftAlone) {
     constexpr DWORD kBusyMs = 30 * 1000;
-    NamesakeThread namesake;
+    Namesake namesake;
     ASSERT_TRUE(StartNamesakeThread(namesake));
     ASSERT_NO_FATAL_FAILURE(OpenActiveSession());
     ASSERT_TRUE(HangNamesake(namesake.window, kProgramStartTimeoutMs, kBusyMs));

@@ -21,7 +21,7 @@ constexpr wchar_t kWindowClass[] = L"KestranoNamesakeWindow";
 constexpr wchar_t kPageClass[] = L"KestranoNamesakePage";
 
 // Set when a namesake of this process is to answer again before its time.
-HANDLE hangCut = nullptr;
+kestrano::UniqueHandle hangCut;
 
 void NoteReceived(HWND window) {
     const LONG_PTR count = ::GetWindowLongPtrW(window, GWLP_USERDATA);
@@ -31,8 +31,8 @@ void NoteReceived(HWND window) {
 void StopAnswering(HWND window, DWORD hangMs) {
     const LONG_PTR count = ::GetWindowLongPtrW(window, GWLP_USERDATA);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, count | kNamesakeHanging);
-    ::ResetEvent(hangCut);
-    ::WaitForSingleObject(hangCut, hangMs);
+    ::ResetEvent(hangCut.get());
+    ::WaitForSingleObject(hangCut.get(), hangMs);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, count);
 }
 
@@ -108,7 +108,7 @@ DWORD WINAPI RunNamesakeThread(LPVOID context) {
 
 HWND CreateNamesakeWindow() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    if (!hangCut) hangCut = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!hangCut) hangCut.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!hangCut || !RegisterClasses(instance)) return nullptr;
     // Topmost, so that it comes before the host's dialog in a search by title;
     // never activated, so that it takes nothing from the host.
@@ -151,19 +151,7 @@ bool StartNamesake(Namesake& namesake, DWORD timeoutMs) {
     return false;
 }
 
-void EndNamesake(Namesake& namesake) {
-    if (!namesake.process) return;
-    // Posted, never sent: it may not be answering.
-    if (namesake.window) ::PostMessageW(namesake.window, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(namesake.process.get(), 2000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(namesake.process.get(), 1);
-        ::WaitForSingleObject(namesake.process.get(), 10000);
-    }
-    namesake.process.reset();
-    namesake.window = nullptr;
-}
-
-bool StartNamesakeThread(NamesakeThread& namesake) {
+bool StartNamesakeThread(Namesake& namesake) {
     const kestrano::UniqueHandle ready{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     if (!ready) return false;
     ThreadStart start{ready.get()};
@@ -174,17 +162,26 @@ bool StartNamesakeThread(NamesakeThread& namesake) {
     return namesake.window != nullptr;
 }
 
-void EndNamesakeThread(NamesakeThread& namesake) {
-    if (!namesake.thread) return;
-    EndNamesakeHang();
-    if (namesake.window) ::PostMessageW(namesake.window, WM_CLOSE, 0, 0);
-    ::WaitForSingleObject(namesake.thread.get(), INFINITE);
+void EndNamesake(Namesake& namesake) {
+    if (namesake.thread) {
+        EndNamesakeHang();
+        if (namesake.window) ::PostMessageW(namesake.window, WM_CLOSE, 0, 0);
+        ::WaitForSingleObject(namesake.thread.get(), INFINITE);
+    } else if (namesake.process) {
+        // Posted, never sent: it may not be answering.
+        if (namesake.window) ::PostMessageW(namesake.window, WM_CLOSE, 0, 0);
+        if (::WaitForSingleObject(namesake.process.get(), 2000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(namesake.process.get(), 1);
+            ::WaitForSingleObject(namesake.process.get(), 10000);
+        }
+    }
     namesake.thread.reset();
+    namesake.process.reset();
     namesake.window = nullptr;
 }
 
 void EndNamesakeHang() {
-    if (hangCut) ::SetEvent(hangCut);
+    if (hangCut) ::SetEvent(hangCut.get());
 }
 
 int NamesakeMessagesReceived(HWND window) {

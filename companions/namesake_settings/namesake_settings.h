@@ -32,36 +32,24 @@ HWND CreateNamesakeWindow();
 struct Namesake;
 void EndNamesake(Namesake& namesake);
 
-// The running namesake program, ended when its owner goes.
+// A running namesake, in its own program or on a thread of this process;
+// ended when its owner goes.
 struct Namesake {
     Namesake() = default;
     Namesake(const Namesake&) = delete;
     Namesake& operator=(const Namesake&) = delete;
     ~Namesake() { EndNamesake(*this); }
 
-    kestrano::UniqueHandle process;
-    HWND window = nullptr;
-};
-
-// Starts the namesake from the host's folder and waits up to timeoutMs for
-// its window.
-bool StartNamesake(Namesake& namesake, DWORD timeoutMs);
-
-struct NamesakeThread;
-void EndNamesakeThread(NamesakeThread& namesake);
-
-// The namesake on a thread of this process, ended when its owner goes.
-struct NamesakeThread {
-    NamesakeThread() = default;
-    NamesakeThread(const NamesakeThread&) = delete;
-    NamesakeThread& operator=(const NamesakeThread&) = delete;
-    ~NamesakeThread() { EndNamesakeThread(*this); }
-
+    kestrano::UniqueHandle process;  // one of the two
     kestrano::UniqueHandle thread;
     HWND window = nullptr;
 };
 
-bool StartNamesakeThread(NamesakeThread& namesake);
+// Starts the namesake program from the host's folder and waits up to
+// timeoutMs for its window.
+bool StartNamesake(Namesake& namesake, DWORD timeoutMs);
+// Starts the namesake on a thread of this process.
+bool StartNamesakeThread(Namesake& namesake);
 
 // Page turns and button clicks that reached the namesake's window so far.
 int NamesakeMessagesReceived(HWND window);

@@ -12,11 +12,11 @@
 
 namespace {
 
-HANDLE owner = nullptr;
+kestrano::UniqueHandle owner;
 HWND namesake = nullptr;
 
 void CALLBACK WatchOwner(HWND, UINT, UINT_PTR, DWORD) {
-    if (owner && ::WaitForSingleObject(owner, 0) == WAIT_OBJECT_0) ::DestroyWindow(namesake);
+    if (owner && ::WaitForSingleObject(owner.get(), 0) == WAIT_OBJECT_0) ::DestroyWindow(namesake);
 }
 
 }  // namespace
@@ -24,7 +24,7 @@ void CALLBACK WatchOwner(HWND, UINT, UINT_PTR, DWORD) {
 // NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name): the names in winbase.h are Windows' own
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
     const auto ownerId = static_cast<DWORD>(std::wcstoul(commandLine, nullptr, 10));
-    if (ownerId) owner = ::OpenProcess(SYNCHRONIZE, FALSE, ownerId);
+    if (ownerId) owner.reset(::OpenProcess(SYNCHRONIZE, FALSE, ownerId));
     namesake = companions::CreateNamesakeWindow();
     if (!namesake) return 1;
     ::SetTimer(nullptr, 0, 1000, &WatchOwner);
