@@ -1,6 +1,7 @@
 #include "devhost/plugin.h"
 
 #include <array>
+#include <vector>
 
 namespace devhost {
 
@@ -8,7 +9,10 @@ namespace {
 
 Plugin plugin;
 Plugin neighbour;
-bool neighbourFirst = false;  // loaded before Kestrano
+Plugin pluginCopy;
+// The loaded plug-ins in the order they were loaded, which is the order the
+// host starts them in.
+std::vector<const Plugin*> loadOrder;
 
 template <typename Entry>
 void Bind(HMODULE module, LPCSTR name, Entry& entry) {
@@ -29,6 +33,7 @@ std::string Field(const std::array<char, kInfoRecordSize>& record, size_t offset
 }
 
 void Unload(Plugin& loaded) {
+    std::erase(loadOrder, &loaded);
     if (loaded.module) {
         if (loaded.OnExit) loaded.OnExit();
         ::FreeLibrary(loaded.module);
@@ -41,6 +46,7 @@ bool Load(const char* fileName, Plugin& loaded) {
     const HMODULE module = ::LoadLibraryA(fileName);
     if (!module) return false;
     loaded.module = module;
+    loadOrder.push_back(&loaded);
     Bind(module, "BKC_OnStart", loaded.OnStart);
     Bind(module, "BKC_OnExit", loaded.OnExit);
     Bind(module, "BKC_OnMenuInit", loaded.OnMenuInit);
@@ -54,23 +60,19 @@ void Start(const Plugin& loaded) {
 
 }  // namespace
 
-bool LoadPlugin(const char* fileName) {
-    neighbourFirst = neighbour.module != nullptr;
-    return Load(fileName, plugin);
-}
+bool LoadPlugin(const char* fileName) { return Load(fileName, plugin); }
 
 void UnloadPlugin() { Unload(plugin); }
 
 const Plugin& ThePlugin() { return plugin; }
 
-bool LoadNeighbour() {
-    neighbourFirst = plugin.module == nullptr;
-    return Load(kNeighbourFileName, neighbour);
-}
+bool LoadPluginCopy() { return Load(kPluginCopyFileName, pluginCopy); }
+
+void UnloadPluginCopy() { Unload(pluginCopy); }
+
+bool LoadNeighbour() { return Load(kNeighbourFileName, neighbour); }
 
 void UnloadNeighbour() { Unload(neighbour); }
-
-const Plugin& TheNeighbour() { return neighbour; }
 
 int NeighbourMessagesSeen(HWND window, UINT message) {
     int(WINAPI * seen)(HWND, UINT) = nullptr;
@@ -84,9 +86,14 @@ void UnhookNeighbour(HWND window) {
     if (unhook) unhook(window);
 }
 
+void NeighbourKeepsRegisteredMessages() {
+    void(WINAPI * keep)() = nullptr;
+    if (neighbour.module) Bind(neighbour.module, "NeighbourKeepRegisteredMessages", keep);
+    if (keep) keep();
+}
+
 void StartPlugins() {
-    Start(neighbourFirst ? neighbour : plugin);
-    Start(neighbourFirst ? plugin : neighbour);
+    for (const Plugin* loaded : loadOrder) Start(*loaded);
 }
 
 PluginDescription DescribePlugin() {

@@ -11,6 +11,7 @@ bool OpenSession(const SessionOptions& options) {
     if (!CreateHostWindows(options.windows)) return false;
     if (options.neighbour == Neighbour::kLoadedBefore && !LoadNeighbour()) return false;
     if (!LoadPlugin()) return false;
+    if (options.pluginCopy && !LoadPluginCopy()) return false;
     if (options.neighbour == Neighbour::kLoadedAfter && !LoadNeighbour()) return false;
     if (options.startPlugin) StartPluginInHost();
     return true;
@@ -19,6 +20,7 @@ bool OpenSession(const SessionOptions& options) {
 void CloseSession() {
     DestroyHostWindows();
     UnloadPlugin();
+    UnloadPluginCopy();
     UnloadNeighbour();
     ResetHostState();
 }

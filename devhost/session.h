@@ -17,6 +17,7 @@ enum class Neighbour { kNone, kLoadedBefore, kLoadedAfter };
 struct SessionOptions {
     WindowOptions windows;
     Neighbour neighbour = Neighbour::kNone;
+    bool pluginCopy = false;  // a renamed copy of Kestrano.dll, loaded right after it
     bool createSettingsKey = true;
     bool startPlugin = true;  // BKC_OnStart and the main menu's BKC_OnMenuInit
 };

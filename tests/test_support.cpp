@@ -15,22 +15,23 @@ constexpr int kSides = 4;
 std::array<WNDPROC, kSides> replaced{};
 std::vector<Arrival> arrivals;
 size_t (*arrivalStamp)() = nullptr;
+bool probeAtLastMessage = false;
 
-BOOL CALLBACK CountProperty(HWND, LPWSTR, HANDLE, ULONG_PTR count) {
-    ++*reinterpret_cast<int*>(count);
+// Every property the plug-in sets on a window has a name that starts so.
+constexpr std::wstring_view kPluginPropertyPrefix = L"Kestrano.";
+
+BOOL CALLBACK CountPluginProperty(HWND, LPWSTR name, HANDLE, ULONG_PTR count) {
+    // A property set by atom has no name to read: its "name" is the atom.
+    const bool named = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
+    if (named && std::wstring_view{name}.starts_with(kPluginPropertyPrefix)) ++*reinterpret_cast<int*>(count);
     return TRUE;
-}
-
-int PropertiesOf(HWND window) {
-    int count = 0;
-    ::EnumPropsExW(window, &CountProperty, reinterpret_cast<LPARAM>(&count));
-    return count;
 }
 
 template <int Side>
 LRESULT CALLBACK HostSide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const size_t stamp = arrivalStamp ? arrivalStamp() : 0;
-    const int properties = PropertiesOf(window);
+    const int properties = PluginPropertiesOf(window);
+    if (message == WM_NCDESTROY && probeAtLastMessage) ::SendMessageW(window, kProbeMessage, 0, 0);
     LRESULT result = ::CallWindowProcW(replaced[Side], window, message, wParam, lParam);
     if (message == kProbeMessage) result = kProbeAnswer;
     arrivals.push_back({window, Side, message, wParam, lParam, result, stamp, properties});
@@ -40,6 +41,14 @@ LRESULT CALLBACK HostSide(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 constexpr std::array<WNDPROC, kSides> kHostSides{&HostSide<0>, &HostSide<1>, &HostSide<2>, &HostSide<3>};
 
 }  // namespace
+
+int PluginPropertiesOf(HWND window) {
+    int count = 0;
+    ::EnumPropsExW(window, &CountPluginProperty, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+void SendProbeAtLastMessage(bool send) { probeAtLastMessage = send; }
 
 WNDPROC ProcedureOf(HWND window) { return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)); }
 

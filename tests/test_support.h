@@ -30,13 +30,21 @@ struct Arrival {
     LPARAM lParam;
     LRESULT result;
     size_t stamp;    // ArrivalStamp() when the message arrived
-    int properties;  // the window's properties as the message arrived
+    int properties;  // PluginPropertiesOf(window) as the message arrived
 };
+
+// How many of the window's properties are the plug-in's (by their names).
+int PluginPropertiesOf(HWND window);
 
 // Replaces window's procedure with host-side procedure number side (0 to 3),
 // a function of its own for each side, so that a message handed to another
 // window's procedure shows. Call it before the plug-ins hook the window.
 bool PutHostSide(HWND window, int side);
+
+// While on, a host-side procedure that gets WM_NCDESTROY first sends its
+// window kProbeMessage, as a host may send its window messages while it
+// cleans up after it.
+void SendProbeAtLastMessage(bool send);
 
 // Every message that reached a host-side procedure since ForgetArrivals.
 const std::vector<Arrival>& Arrivals();

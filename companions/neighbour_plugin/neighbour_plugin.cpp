@@ -27,6 +27,11 @@ struct Seen {
 // Room for every kind of message a test's windows get; beyond it, nothing more is counted.
 Seen seen[1024];
 
+// Some plug-ins take every registered message for their own and answer it
+// themselves: whatever another plug-in sends down the chain that way stops here.
+bool keepRegisteredMessages = false;
+constexpr UINT kFirstRegisteredMessage = 0xC000;
+
 // cppcheck-suppress constParameter ; a window handle is opaque, there is nothing behind it to make const
 Subclass* SubclassOf(HWND window) {
     for (Subclass& subclass : subclasses) {
@@ -52,10 +57,13 @@ LRESULT CALLBACK NeighbourProcedure(HWND window, UINT message, WPARAM wParam, LP
     CountArrival(window, message);
     Subclass* subclass = SubclassOf(window);
     if (!subclass) return ::DefWindowProcW(window, message, wParam, lParam);
-    const WNDPROC previous = subclass->previous;
-    // The window is going: its slot may serve a new window with the same handle.
+    if (keepRegisteredMessages && message >= kFirstRegisteredMessage) return 0;
+    const LRESULT result = ::CallWindowProcW(subclass->previous, window, message, wParam, lParam);
+    // The window's last message has gone down the chain, and with it whatever
+    // the procedures below sent the window on the way: now its slot may serve
+    // a new window with the same handle.
     if (message == WM_NCDESTROY) *subclass = {};
-    return ::CallWindowProcW(previous, window, message, wParam, lParam);
+    return result;
 }
 
 void SubclassWindow(HWND window) {
@@ -98,6 +106,8 @@ __declspec(dllexport) void WINAPI NeighbourUnhook(HWND window) {
     ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass->previous));
     *subclass = {};
 }
+
+__declspec(dllexport) void WINAPI NeighbourKeepRegisteredMessages() { keepRegisteredMessages = true; }
 
 // How many times message has reached this plug-in's procedure on window.
 // cppcheck-suppress constParameter ; a window handle is opaque, there is nothing behind it to make const
