@@ -1,19 +1,11 @@
 #include "host/window_hook.h"
 
+#include <cstdint>
 #include <utility>
 
 namespace kestrano {
 
 namespace {
-
-// A message of the plug-in's own, sent down a window's chain to learn whether
-// a role's procedure is still in it. No other procedure knows it, so each
-// passes it on. Registered at the first look; 0 until then.
-constexpr char kChainProbeName[] = "Kestrano chain probe";
-constinit UINT chainProbe = 0;
-// Where the probe last reached one of the plug-in's procedures.
-constinit const HookedRole* probeReachedRole = nullptr;
-constinit HWND probeReachedWindow = nullptr;
 
 constinit bool modulePinned = false;
 
@@ -27,41 +19,37 @@ void SetProcedure(HWND window, WNDPROC procedure) noexcept {
     ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
 }
 
-// By atom, not by name: a name would be looked up in the atom table at every
-// message. The atom is the role's for the life of the process, like the
-// module itself once it is pinned.
-bool HaveAtom(HookedRole& role) noexcept {
-    if (!role.atom) role.atom = ::GlobalAddAtomA(role.property);
-    return role.atom != 0;
+// The role's name and, in hexadecimal, where its procedure lies in this
+// loaded copy of the module. A user may leave two copies in the plug-in
+// folder (a renamed one, an old version beside the new): each hooks the same
+// windows, and neither may read what the other kept there.
+LPCSTR PropertyName(HookedRole& role) noexcept {
+    char* const name = role.property;
+    if (name[0]) return name;
+    constexpr size_t kAddressDigits = 2 * sizeof(uintptr_t);
+    constexpr size_t kRoom = sizeof role.property - kAddressDigits - 2;  // '@' and NUL
+    size_t at = 0;
+    for (; at < kRoom && role.name[at]; ++at) name[at] = role.name[at];
+    name[at++] = '@';
+    const auto address = reinterpret_cast<uintptr_t>(role.procedure);
+    for (size_t digit = kAddressDigits; digit-- > 0;) name[at++] = "0123456789ABCDEF"[(address >> (4 * digit)) & 0xF];
+    name[at] = '\0';
+    return name;
 }
 
+// By name, not by an atom of our own: the system enters the name in the
+// session's atom table as a window takes the property and lets it go with the
+// property, where an atom we added would outlive the process, one more for
+// each address the module has loaded at. Null before the role first hooks a
+// window.
 WNDPROC FormerProcedure(const HookedRole& role, HWND window) noexcept {
-    if (!role.atom) return nullptr;
-    return reinterpret_cast<WNDPROC>(::GetPropA(window, MAKEINTATOM(role.atom)));
-}
-
-// On top, the chain plainly holds the procedure. Under another plug-in's it
-// may still be there, or that plug-in may have cut it out by putting back
-// what it had replaced: only a message sent down the chain tells. A window
-// that cannot be asked (another thread's, not answering) counts as hooked: a
-// hook installed twice would pass each message to itself for ever.
-bool ChainHolds(const HookedRole& role, HWND window) noexcept {
-    if (ProcedureOf(window) == role.procedure) return true;
-    if (!FormerProcedure(role, window)) return false;
-    if (!chainProbe) chainProbe = ::RegisterWindowMessageA(kChainProbeName);
-    if (!chainProbe) return true;
-    probeReachedRole = nullptr;
-    probeReachedWindow = nullptr;
-    DWORD_PTR answer = 0;
-    if (!::SendMessageTimeoutA(window, chainProbe, 0, reinterpret_cast<LPARAM>(&role), SMTO_ABORTIFHUNG, 1000,
-                               &answer)) {
-        return true;
-    }
-    return probeReachedRole == &role && probeReachedWindow == window;
+    if (!role.property[0]) return nullptr;
+    return reinterpret_cast<WNDPROC>(::GetPropA(window, role.property));
 }
 
 // Only undo our own hook: if someone subclassed the window after us, putting
-// its former procedure back would cut them out. A window that has gone has no
+// its former procedure back would cut them out, and the property stays as the
+// record that the window still holds the hook. A window that has gone has no
 // procedure, and one that took its handle value has no property of ours.
 void ReleaseFormerWindow(HookedRole& role) noexcept {
     const HWND old = std::exchange(role.window, nullptr);
@@ -70,7 +58,7 @@ void ReleaseFormerWindow(HookedRole& role) noexcept {
     const WNDPROC former = FormerProcedure(role, old);
     if (!former) return;
     SetProcedure(old, former);
-    ::RemovePropA(old, MAKEINTATOM(role.atom));
+    ::RemovePropA(old, role.property);
 }
 
 void PinModule() noexcept {
@@ -80,19 +68,40 @@ void PinModule() noexcept {
                                         reinterpret_cast<LPCWSTR>(&modulePinned), &self) != FALSE;
 }
 
+LRESULT PassOn(WNDPROC former, HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (!former) return ::DefWindowProcA(window, message, wParam, lParam);
+    return ::CallWindowProcA(former, window, message, wParam, lParam);
+}
+
+// After the window's last message: the procedures under the hook have had it
+// and have sent the window whatever they sent while cleaning up, through the
+// whole chain. The property must go before the window does.
+void LetGo(HookedRole& role, HWND window) noexcept {
+    ::RemovePropA(window, role.property);
+    if (window == role.window) {
+        role.window = nullptr;
+        role.former = nullptr;
+    }
+}
+
 }  // namespace
 
 void InstallHook(HookedRole& role, HWND window) noexcept {
-    if (!window || ChainHolds(role, window)) return;
+    if (!window) return;
+    // The property is the record that the window's chain holds the hook. No
+    // message sent down the chain could prove the hook gone: a plug-in above
+    // it may keep such a message to itself.
+    const LPCSTR property = PropertyName(role);
+    if (::GetPropA(window, property) || ProcedureOf(window) == role.procedure) return;
     const WNDPROC current = ProcedureOf(window);
-    if (!current || !HaveAtom(role)) return;
+    if (!current) return;
     if (role.window != window) ReleaseFormerWindow(role);
     // Without the property the hook could not pass messages on: better no hook.
-    if (!::SetPropA(window, MAKEINTATOM(role.atom), reinterpret_cast<HANDLE>(current))) return;
+    if (!::SetPropA(window, property, reinterpret_cast<HANDLE>(current))) return;
     SetProcedure(window, role.procedure);
     // Another process's window keeps its procedure; then it keeps no property of ours either.
     if (ProcedureOf(window) != role.procedure) {
-        ::RemovePropA(window, MAKEINTATOM(role.atom));
+        ::RemovePropA(window, property);
         return;
     }
     role.window = window;
@@ -101,20 +110,11 @@ void InstallHook(HookedRole& role, HWND window) noexcept {
 }
 
 LRESULT CallFormerProcedure(HookedRole& role, HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    const bool reported = window == role.window;
-    const WNDPROC former = reported ? role.former : FormerProcedure(role, window);
-    if (message == WM_NCDESTROY) {
-        ::RemovePropA(window, MAKEINTATOM(role.atom));
-        if (reported) {
-            role.window = nullptr;
-            role.former = nullptr;
-        }
-    } else if (message == chainProbe && chainProbe && lParam == reinterpret_cast<LPARAM>(&role)) {
-        probeReachedRole = &role;
-        probeReachedWindow = window;
-    }
-    if (!former) return ::DefWindowProcA(window, message, wParam, lParam);
-    return ::CallWindowProcA(former, window, message, wParam, lParam);
+    const WNDPROC former = window == role.window ? role.former : FormerProcedure(role, window);
+    if (message != WM_NCDESTROY) return PassOn(former, window, message, wParam, lParam);
+    const LRESULT result = PassOn(former, window, message, wParam, lParam);
+    LetGo(role, window);
+    return result;
 }
 
 }  // namespace kestrano

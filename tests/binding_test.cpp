@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -219,15 +220,16 @@ protected:
     }
 
     void TearDown() override {
+        SendProbeAtLastMessage(false);
         CloseSession();
         RemoveScratchFolder(temp_);
     }
 
-    // Neither plug-in started yet; double-click opening on, and no editor, so
-    // an opened mail shows as a file in the host's temporary folder.
-    void OpenWith(Neighbour neighbour) {
+    // No plug-in started yet; double-click opening on, and no editor, so an
+    // opened mail shows as a file in the host's temporary folder.
+    void OpenWith(Neighbour neighbour, bool pluginCopy = false) {
         ForgetArrivals();
-        ASSERT_TRUE(OpenSession({.neighbour = neighbour, .startPlugin = false}));
+        ASSERT_TRUE(OpenSession({.neighbour = neighbour, .pluginCopy = pluginCopy, .startPlugin = false}));
         Host& host = TheHost();
         host.mails = SampleMailbox();
         host.tempFolder = ToAnsi(temp_);
@@ -249,11 +251,12 @@ protected:
         EXPECT_EQ(NeighbourMessagesSeen(window, kProbeMessage) - neighbourBefore, neighbourOnIt ? 1 : 0);
     }
 
-    // Each double-click on a read mail opens it once: one file more.
-    void ExpectTheDoubleClickOpensOnce(HWND list) {
+    // Each double-click on a read mail opens it once (with two copies of the
+    // plug-in, once for each): so many files more.
+    void ExpectTheDoubleClickOpensOnce(HWND list, size_t copies = 1) {
         const size_t filesBefore = CountFiles(temp_);
         EXPECT_EQ(DoubleClickReadMail(list), kMailListDoubleClickResult);
-        EXPECT_EQ(CountFiles(temp_) - filesBefore, 1u) << "the double-click did not open the mail once";
+        EXPECT_EQ(CountFiles(temp_) - filesBefore, copies) << "the double-click did not open the mail once per copy";
     }
 
     static LRESULT DoubleClickReadMail(HWND list) {
@@ -264,10 +267,21 @@ protected:
     std::wstring temp_;
 };
 
+// Whatever the neighbour does with the messages that pass through it, the
+// second start-up finds the hooks in place, above the neighbour or under it.
 TEST_F(CompanyTest, SecondStartUpWithANeighbourHooksNothingTwice) {
-    for (const Neighbour neighbour : {Neighbour::kLoadedAfter, Neighbour::kLoadedBefore}) {
-        SCOPED_TRACE(neighbour == Neighbour::kLoadedAfter ? "neighbour loaded after" : "neighbour loaded before");
-        ASSERT_NO_FATAL_FAILURE(OpenWith(neighbour));
+    struct Company {
+        Neighbour neighbour;
+        bool keepsRegisteredMessages;
+        const char* trace;
+    };
+    for (const Company company :
+         {Company{Neighbour::kLoadedAfter, false, "neighbour loaded after"},
+          Company{Neighbour::kLoadedBefore, false, "neighbour loaded before"},
+          Company{Neighbour::kLoadedAfter, true, "neighbour above keeps registered messages"}}) {
+        SCOPED_TRACE(company.trace);
+        ASSERT_NO_FATAL_FAILURE(OpenWith(company.neighbour));
+        if (company.keepsRegisteredMessages) NeighbourKeepsRegisteredMessages();
         StartPluginInHost();
         EXPECT_EQ(ThePlugin().OnStart(), 0);
 
@@ -342,29 +356,105 @@ TEST_F(CompanyTest, ManyReplacedMailListsUnderANeighbourAllStayHooked) {
 }
 
 // The neighbour subclassed the mail list before Kestrano and leaves by putting
-// back what it replaced there, which cuts Kestrano out. The host's next
-// start-up puts Kestrano back, once; a start-up after that changes nothing.
-TEST_F(CompanyTest, HookCutOutByANeighbourIsPutBackAtTheNextStart) {
+// back what it replaced there, which cuts Kestrano out. Kestrano's property
+// is still on the list, so the host's next start-ups leave it alone: double-
+// click opening stops there, and nothing loops. A new list gets the hook.
+TEST_F(CompanyTest, HookCutOutByANeighbourStaysOutUntilANewWindow) {
     ASSERT_NO_FATAL_FAILURE(OpenWith(Neighbour::kLoadedBefore));
     StartPluginInHost();
     const HWND list = TheHost().mailList;
     UnhookNeighbour(list);
     const size_t filesBefore = CountFiles(temp_);
     EXPECT_EQ(DoubleClickReadMail(list), kMailListDoubleClickResult);
-    ASSERT_EQ(CountFiles(temp_), filesBefore) << "Kestrano was not cut out: nothing to put back";
+    ASSERT_EQ(CountFiles(temp_), filesBefore) << "Kestrano was not cut out";
 
     for (int start = 0; start < 2; ++start) {
         SCOPED_TRACE(testing::Message() << "start-up " << start + 2);
         EXPECT_EQ(ThePlugin().OnStart(), 0);
-        ExpectTheDoubleClickOpensOnce(list);
+        ForgetArrivals();
+        const size_t files = CountFiles(temp_);
+        EXPECT_EQ(DoubleClickReadMail(list), kMailListDoubleClickResult);
+        EXPECT_LE(CountFiles(temp_) - files, 1u);
+        EXPECT_EQ(ArrivalsOf(list, WM_LBUTTONDBLCLK).size(), 1u);
         ExpectEachProcedureSeesTheProbeOnce(list, kListSide, false);
         ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide, true);
     }
+
+    const HWND newList = ReplaceMailList();
+    ASSERT_TRUE(PutHostSide(newList, kNewListSide));
+    EXPECT_EQ(ThePlugin().OnStart(), 0);
+    ExpectTheDoubleClickOpensOnce(newList);
+    ExpectEachProcedureSeesTheProbeOnce(newList, kNewListSide, false);
+}
+
+// The host reports a new mail list, then the first one again: the first, let
+// go with its own procedure back, carries nothing of Kestrano's and is hooked
+// again like any window.
+TEST_F(CompanyTest, WindowLetGoAndReportedAgainIsHookedAgain) {
+    ASSERT_NO_FATAL_FAILURE(OpenWith(Neighbour::kNone));
+    const HWND first = TheHost().mailList;
+    const WNDPROC firstOwn = ProcedureOf(first);
+    StartPluginInHost();
+    const HWND second = ReplaceMailList();
+    ASSERT_TRUE(PutHostSide(second, kNewListSide));
+    ASSERT_EQ(ThePlugin().OnStart(), 0);
+    ASSERT_EQ(ProcedureOf(first), firstOwn) << "the first list did not get its own procedure back";
+    EXPECT_EQ(PluginPropertiesOf(first), 0) << "the window let go kept Kestrano's property";
+
+    TheHost().mailList = first;
+    EXPECT_EQ(ThePlugin().OnStart(), 0);
+    EXPECT_NE(ProcedureOf(first), firstOwn);
+    ExpectTheDoubleClickOpensOnce(first);
+    ExpectEachProcedureSeesTheProbeOnce(first, kListSide, false);
+    EXPECT_EQ(PluginPropertiesOf(second), 0);
+    ExpectEachProcedureSeesTheProbeOnce(second, kNewListSide, false);
+}
+
+// A user left a renamed copy of the DLL in the plug-in folder: the host loads
+// both, and each hooks the same windows. They must not read each other's
+// record: two copies make two ordinary links, each passing every message on
+// once, through a new mail list and start-ups again.
+TEST_F(CompanyTest, TwoCopiesOfThePluginEachHookEveryWindowOnce) {
+    ASSERT_NO_FATAL_FAILURE(OpenWith(Neighbour::kNone, true));
+    StartPluginInHost();
+    const HWND firstList = TheHost().mailList;
+    EXPECT_EQ(PluginPropertiesOf(firstList), 2);
+    ExpectTheDoubleClickOpensOnce(firstList, 2);
+
+    const HWND newList = ReplaceMailList();
+    ASSERT_TRUE(PutHostSide(newList, kNewListSide));
+    StartPlugins();
+    StartPlugins();
+
+    ExpectTheDoubleClickOpensOnce(newList, 2);
+    ExpectTheDoubleClickOpensOnce(firstList, 1);
+    ExpectEachProcedureSeesTheProbeOnce(newList, kNewListSide, false);
+    ExpectEachProcedureSeesTheProbeOnce(firstList, kListSide, false);
+    ExpectEachProcedureSeesTheProbeOnce(TheHost().mainWindow, kMainSide, false);
+
+    ForgetArrivals();
+    DestroyHostWindows();
+    EXPECT_EQ(ArrivalsOf(firstList, WM_NCDESTROY).size(), 1u);
+    EXPECT_EQ(ArrivalsOf(newList, WM_NCDESTROY).size(), 1u);
+}
+
+// What the plug-in's RemovePropA calls found: whether the host-side procedure
+// under it had had the window's last message by then.
+struct PropertyRemoval {
+    HWND window;
+    bool afterLastMessage;
+};
+std::vector<PropertyRemoval> propertyRemovals;
+
+HANDLE WINAPI RecordPropertyRemoval(HWND window, LPCSTR name) {
+    propertyRemovals.push_back({window, !ArrivalsOf(window, WM_NCDESTROY).empty()});
+    return ::RemovePropA(window, name);
 }
 
 // WM_DESTROY and WM_NCDESTROY, a window's last messages, reach the procedures
-// under the plug-ins: the host frees what it keeps for the window there. By
-// then the plug-in has taken back what it kept on the window.
+// under the plug-ins: the host frees what it keeps for the window there, and
+// may send the window messages on the way, which still go down the whole
+// chain. Only then does the plug-in take back what it kept on the window.
 TEST_F(CompanyTest, HostsOwnProceduresGetTheWindowsLastMessages) {
     for (const Neighbour neighbour : {Neighbour::kNone, Neighbour::kLoadedBefore, Neighbour::kLoadedAfter}) {
         SCOPED_TRACE(testing::Message() << "neighbour " << static_cast<int>(neighbour));
@@ -373,13 +463,25 @@ TEST_F(CompanyTest, HostsOwnProceduresGetTheWindowsLastMessages) {
         const HWND main = TheHost().mainWindow;
         const HWND list = TheHost().mailList;
         ForgetArrivals();
-        DestroyHostWindows();
+        propertyRemovals.clear();
+        SendProbeAtLastMessage(true);
+        {
+            const PluginImportReplaced removeProp("USER32.dll", "RemovePropA", &RecordPropertyRemoval);
+            ASSERT_TRUE(removeProp.active());
+            DestroyHostWindows();
+        }
+        SendProbeAtLastMessage(false);
         for (const HWND window : {main, list}) {
             EXPECT_EQ(ArrivalsOf(window, WM_DESTROY).size(), 1u);
             const std::vector<Arrival> last = ArrivalsOf(window, WM_NCDESTROY);
             ASSERT_EQ(last.size(), 1u);
-            // What the plug-in kept on the window went before the window.
-            EXPECT_EQ(last[0].properties, 0);
+            EXPECT_EQ(last[0].properties, 1) << "the plug-in let go of the window before its last message";
+            EXPECT_EQ(ArrivalsOf(window, kProbeMessage).size(), 1u) << "a message sent at the last one was lost";
+            const auto removed = std::count_if(propertyRemovals.begin(), propertyRemovals.end(),
+                                               [window](const PropertyRemoval& removal) {
+                                                   return removal.window == window && removal.afterLastMessage;
+                                               });
+            EXPECT_EQ(removed, 1) << "the property did not go after the last message";
         }
         CloseSession();
     }
