@@ -6,7 +6,15 @@
 
 namespace kestrano {
 
-// The property is the hook's on each mail list it hooks: what the hook replaced.
+namespace {
+
+// Folders whose identifier holds this (case-sensitive) are the host's outbox.
+constexpr char kOutboxMarker[] = "Outbox";
+
+LRESULT CALLBACK MailListHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace
+
 constinit HookedRole mailListRole{&MailListHook, "Kestrano.MailListHook"};
 
 namespace {
@@ -37,11 +45,11 @@ void OnDoubleClick(HWND window, LPARAM lParam) noexcept {
     }
 }
 
-}  // namespace
-
 LRESULT CALLBACK MailListHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDBLCLK) OnDoubleClick(window, lParam);
     return CallFormerProcedure(mailListRole, window, message, wParam, lParam);
 }
+
+}  // namespace
 
 }  // namespace kestrano

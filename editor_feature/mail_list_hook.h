@@ -8,10 +8,6 @@
 
 namespace kestrano {
 
-// Folders whose identifier holds this (case-sensitive) are the host's outbox.
-inline constexpr char kOutboxMarker[] = "Outbox";
-
-LRESULT CALLBACK MailListHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The mail list as a hooked role.
 extern HookedRole mailListRole;
 

@@ -10,10 +10,58 @@
 
 namespace kestrano {
 
+namespace {
+
+// The host's command that opens its general settings, and what the shortcut
+// looks for in them: the editor page's place and the button there that
+// chooses the editor.
+constexpr char kGeneralSetupCommand[] = "GeneralSetup";
+constexpr int kEditorPageIndex = 3;
+constexpr int kChooseEditorButtonId = 1473;
+
+// The drop-down menu of the host's menu bar that receives the submenu, and
+// the position that puts it at that menu's end.
+constexpr int kSubmenuHostMenuIndex = 4;
+constexpr UINT kAtMenuEnd = 255;
+
+// 1 from ChangeExternalEditor until the main window's next WM_NCACTIVATE.
 constinit int EditorPagePending = 0;
+
+LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace
+
 constinit HookedRole mainWindowRole{&MainWindowHook, "Kestrano.MainWindowHook"};
 
 namespace {
+
+void WINAPI ToggleDoubleClick(HWND, LPARAM) {
+    const DWORD next = settingsKey.ReadFlag(kDoubleClickSwitch) == 0 ? 1 : 0;
+    settingsKey.WriteFlag(kDoubleClickSwitch, next);
+}
+
+void WINAPI ToggleUnreadDoubleClick(HWND, LPARAM) {
+    if (settingsKey.ReadFlag(kDoubleClickSwitch) != 1) return;
+    const DWORD next = settingsKey.ReadFlag(kUnreadDoubleClickSwitch) == 0 ? 1 : 0;
+    settingsKey.WriteFlag(kUnreadDoubleClickSwitch, next);
+}
+
+void WINAPI ChangeExternalEditor(HWND window, LPARAM) {
+    // Set first: the host may activate its dialog before BKA_Command returns.
+    EditorPagePending = 1;
+    hostApi.Command(window, kGeneralSetupCommand);
+}
+
+UINT WINAPI DoubleClickState(HWND, LPARAM) {
+    return settingsKey.ReadFlag(kDoubleClickSwitch) == 1 ? kMenuChecked : kMenuEnabled;
+}
+
+UINT WINAPI UnreadDoubleClickState(HWND, LPARAM) {
+    if (settingsKey.ReadFlag(kDoubleClickSwitch) == 0) return kMenuGrayed;
+    return settingsKey.ReadFlag(kUnreadDoubleClickSwitch) == 1 ? kMenuChecked : kMenuEnabled;
+}
+
+UINT WINAPI AlwaysEnabledState(HWND, LPARAM) { return kMenuEnabled; }
 
 struct SubmenuCommand {
     LPCSTR text;
@@ -69,6 +117,15 @@ HWND FindOwnTopLevelWindow(LPCSTR title) noexcept {
     return nullptr;
 }
 
+// The first direct child of parent with that window class and control identifier.
+HWND FindChildByClassAndId(HWND parent, LPCSTR className, int controlId) noexcept {
+    HWND child = nullptr;
+    while ((child = ::FindWindowExA(parent, child, className, nullptr)) != nullptr) {
+        if (::GetWindowLongA(child, GWL_ID) == controlId) return child;
+    }
+    return nullptr;
+}
+
 void OpenEditorPage() noexcept {
     const HWND dialog = FindOwnTopLevelWindow(kGeneralSettingsTitle);
     if (!dialog) return;
@@ -80,35 +137,18 @@ void OpenEditorPage() noexcept {
     }
 }
 
+// Finishes ChangeExternalEditor once the host's settings dialog has taken
+// activation from the main window.
+LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCACTIVATE && EditorPagePending == 1) {
+        // Cleared first, so one command acts once, found or not.
+        EditorPagePending = 0;
+        OpenEditorPage();
+    }
+    return CallFormerProcedure(mainWindowRole, window, message, wParam, lParam);
+}
+
 }  // namespace
-
-void WINAPI ToggleDoubleClick(HWND, LPARAM) {
-    const DWORD next = settingsKey.ReadFlag(kDoubleClickSwitch) == 0 ? 1 : 0;
-    settingsKey.WriteFlag(kDoubleClickSwitch, next);
-}
-
-void WINAPI ToggleUnreadDoubleClick(HWND, LPARAM) {
-    if (settingsKey.ReadFlag(kDoubleClickSwitch) != 1) return;
-    const DWORD next = settingsKey.ReadFlag(kUnreadDoubleClickSwitch) == 0 ? 1 : 0;
-    settingsKey.WriteFlag(kUnreadDoubleClickSwitch, next);
-}
-
-void WINAPI ChangeExternalEditor(HWND window, LPARAM) {
-    // Set first: the host may activate its dialog before BKA_Command returns.
-    EditorPagePending = 1;
-    hostApi.Command(window, kGeneralSetupCommand);
-}
-
-UINT WINAPI DoubleClickState(HWND, LPARAM) {
-    return settingsKey.ReadFlag(kDoubleClickSwitch) == 1 ? kMenuChecked : kMenuEnabled;
-}
-
-UINT WINAPI UnreadDoubleClickState(HWND, LPARAM) {
-    if (settingsKey.ReadFlag(kDoubleClickSwitch) == 0) return kMenuGrayed;
-    return settingsKey.ReadFlag(kUnreadDoubleClickSwitch) == 1 ? kMenuChecked : kMenuEnabled;
-}
-
-UINT WINAPI AlwaysEnabledState(HWND, LPARAM) { return kMenuEnabled; }
 
 void BuildSettingsSubmenu(HMENU menuBar) noexcept {
     std::array<int, 3> ids{};
@@ -122,23 +162,6 @@ void BuildSettingsSubmenu(HMENU menuBar) noexcept {
                       reinterpret_cast<UINT_PTR>(popup.get()), kSettingsSubmenuText)) {
         popup.release();  // the host's menu owns it now
     }
-}
-
-LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCACTIVATE && EditorPagePending == 1) {
-        // Cleared first, so one command acts once, found or not.
-        EditorPagePending = 0;
-        OpenEditorPage();
-    }
-    return CallFormerProcedure(mainWindowRole, window, message, wParam, lParam);
-}
-
-HWND FindChildByClassAndId(HWND parent, LPCSTR className, int controlId) noexcept {
-    HWND child = nullptr;
-    while ((child = ::FindWindowExA(parent, child, className, nullptr)) != nullptr) {
-        if (::GetWindowLongA(child, GWL_ID) == controlId) return child;
-    }
-    return nullptr;
 }
 
 }  // namespace kestrano

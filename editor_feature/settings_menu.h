@@ -34,7 +34,7 @@ inline constexpr char kSettingsSubmenuText[] =
     "f\x83"
     "B\x83^\x82\xF0\x90\xDD\x92\xE8\x82\xB7\x82\xE9(&Y)";
 
-// The host's general-settings dialog, as the host names its parts.
+// The host's general-settings dialog and its editor page, by their titles.
 // 全般的な設定
 inline constexpr char kGeneralSettingsTitle[] = "\x91S\x94\xCA\x93I\x82\xC8\x90\xDD\x92\xE8";
 // エディタ
@@ -42,36 +42,13 @@ inline constexpr char kEditorPageTitle[] =
     "\x83G\x83"
     "f\x83"
     "B\x83^";
-inline constexpr char kGeneralSetupCommand[] = "GeneralSetup";
-inline constexpr int kEditorPageIndex = 3;
-inline constexpr int kChooseEditorButtonId = 1473;
-
-// The drop-down menu of the host's menu bar that receives the submenu, and
-// the position that puts it at that menu's end.
-inline constexpr int kSubmenuHostMenuIndex = 4;
-inline constexpr UINT kAtMenuEnd = 255;
-
-// 1 from ChangeExternalEditor until the main window's next WM_NCACTIVATE.
-extern int EditorPagePending;
-
-void WINAPI ToggleDoubleClick(HWND window, LPARAM parameter);
-void WINAPI ToggleUnreadDoubleClick(HWND window, LPARAM parameter);
-void WINAPI ChangeExternalEditor(HWND window, LPARAM parameter);
-UINT WINAPI DoubleClickState(HWND window, LPARAM parameter);
-UINT WINAPI UnreadDoubleClickState(HWND window, LPARAM parameter);
-UINT WINAPI AlwaysEnabledState(HWND window, LPARAM parameter);
 
 // Registers the three commands and their state callbacks, and appends the
 // submenu to the fifth drop-down menu of menuBar.
 void BuildSettingsSubmenu(HMENU menuBar) noexcept;
 
-// The main window's procedure while the plug-in is loaded: finishes
-// ChangeExternalEditor once the host's settings dialog has taken activation.
-LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The main window as a hooked role.
+// The main window as a hooked role: its hook finishes "change the external
+// editor" once the host's settings dialog has taken activation.
 extern HookedRole mainWindowRole;
-
-// The first direct child of parent with that window class and control identifier.
-HWND FindChildByClassAndId(HWND parent, LPCSTR className, int controlId) noexcept;
 
 }  // namespace kestrano
