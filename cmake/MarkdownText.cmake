@@ -9,7 +9,8 @@
 #   ### heading          a blank line, then "◆ heading"
 #   - item, 1. item      "・item", "1. item"; wrapped lines go under the text
 #   ``` ... ```          the lines between, indented by two, never wrapped
-#   ![alt](path)         "（図 <file name>：alt）", on a line of its own
+#   ![alt](path)         "（図 <folder><file name>：alt）", on a line of its
+#                        own: the picture where it is in the zip
 #   [text](target)       the text; a line that is only a link to another .md
 #                        file (the repository's navigation) is left out
 #   **text**, `text`     the text
@@ -153,8 +154,12 @@ function(_kestrano_blank_lines text count out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# kestrano_markdown_to_text(<markdown> <var>)
+# kestrano_markdown_to_text(<markdown> <var> [<folder of the pictures>])
 function(kestrano_markdown_to_text markdown out)
+  set(pictures "")
+  if(ARGC GREATER 2)
+    set(pictures "${ARGV2}")
+  endif()
   set(text "${markdown}")
   string(REPLACE "\r\n" "\n" text "${text}")
   if(NOT text MATCHES "\n$")
@@ -214,7 +219,7 @@ function(kestrano_markdown_to_text markdown out)
       message(FATAL_ERROR "README.ja.md:${number}: a table, quote or HTML, which the plain text cannot show: ${line}")
     elseif(line MATCHES "^!\\[([^]]*)\\]\\(([^)]*)\\)$")
       get_filename_component(picture "${CMAKE_MATCH_2}" NAME)
-      _kestrano_wrap("（図 ${picture}：${CMAKE_MATCH_1}）" "" "" wrapped)
+      _kestrano_wrap("（図 ${pictures}${picture}：${CMAKE_MATCH_1}）" "" "" wrapped)
       string(APPEND result "${wrapped}")
     elseif(line MATCHES "^\\[[^]]*\\]\\([^)]*\\.md\\)$")
       # Another file of the repository: not in the zip.

@@ -3,9 +3,14 @@
 # more, as Notepad on any Windows shows it:
 #   - exactly the DLL, the guide (Kestrano.txt), the English install notes,
 #     the licence, the guide's pictures and SHA256SUMS.txt;
+#   - laid out to be unpacked into the mail client's plug-in folder, which
+#     other plug-ins share: at the top only files named after the plug-in,
+#     everything else in a folder of that name;
 #   - every text UTF-8 with a byte-order mark (SHA256SUMS.txt: ASCII, so
 #     sha256sum reads it) and every line ending in CR LF;
-#   - SHA256SUMS.txt the checksum of every other file;
+#   - SHA256SUMS.txt the checksum of every other file, by its path in the zip;
+#   - every file the texts name in the plug-in's folder there, and named
+#     with that folder, where a user unpacking the zip finds it;
 #   - the guide laid out as a Japanese readme: the header's fields and the
 #     sections in order, the version being built, a file list (ファイル構成)
 #     naming exactly the zip's files, no line wider than Notepad shows at a
@@ -19,7 +24,10 @@ cmake_minimum_required(VERSION 3.25)
 include(${CONFIG})
 include(${CMAKE_CURRENT_LIST_DIR}/MarkdownText.cmake)
 set(zip ${SCRATCH}/Kestrano-${VERSION}-${CPACK_SYSTEM_NAME}.zip)
-set(expected INSTALL.txt Kestrano.dll Kestrano.txt LICENSE.txt SHA256SUMS.txt menus.png screenshot.png)
+set(folder Kestrano)
+set(expected Kestrano.dll Kestrano.txt ${folder}/INSTALL.txt ${folder}/LICENSE.txt ${folder}/SHA256SUMS.txt
+             ${folder}/menus.png ${folder}/screenshot.png)
+set(sums_file ${folder}/SHA256SUMS.txt)
 string(REPLACE "." "\\." version_pattern "${VERSION}")
 string(ASCII 239 187 191 bom)
 
@@ -47,14 +55,24 @@ list(SORT unpacked)
 if(NOT unpacked STREQUAL expected)
   string(APPEND problems "\n  holds ${unpacked}, not ${expected}")
 endif()
+# Another plug-in's INSTALL.txt or LICENSE.txt, unpacked into the same folder,
+# would overwrite ours or be overwritten by it.
+foreach(name IN LISTS unpacked)
+  if(NOT name MATCHES "^Kestrano(\\.[^/]+|-[^/]+|/.+)$")
+    string(APPEND problems "\n  ${name}: at the top of the zip, not named after the plug-in nor in its folder "
+                           "\"${folder}\": it may collide with another plug-in's file in the plug-in folder")
+  endif()
+endforeach()
 
 # The lines of a text as a list, CR LF or LF, without the byte-order mark.
-# Brackets and semicolons would split or join list items: neither is in a
-# line of these texts that the checks below look at whole.
+# Brackets, semicolons and a backslash ending a line would split or join
+# list items: none is in a line of these texts that the checks below look at
+# whole. Paths take the zip's "/" for Windows' "\".
 function(text_lines file out)
   file(READ ${file} text)
   string(REGEX REPLACE "^${bom}" "" text "${text}")
   string(REPLACE "\r" "" text "${text}")
+  string(REPLACE "\\" "/" text "${text}")
   string(REPLACE ";" "," text "${text}")
   string(REPLACE "[" "(" text "${text}")
   string(REPLACE "]" ")" text "${text}")
@@ -69,7 +87,7 @@ foreach(name IN LISTS unpacked)
   set(file ${SCRATCH}/unpacked/${name})
   file(READ ${file} head LIMIT 3 HEX)
   file(READ ${file} bytes HEX)
-  if(name STREQUAL "SHA256SUMS.txt")
+  if(name STREQUAL sums_file)
     if(head STREQUAL "efbbbf")
       string(APPEND problems "\n  ${name}: a byte-order mark, which sha256sum -c takes for part of the first name")
     endif()
@@ -91,14 +109,15 @@ foreach(name IN LISTS unpacked)
     string(APPEND problems "\n  ${name}: a line that does not end in CR LF")
   endif()
   file(READ ${file} text)
-  if(name STREQUAL "INSTALL.txt" AND NOT text MATCHES "Kestrano ${version_pattern}[^.0-9]")
+  if(name STREQUAL "${folder}/INSTALL.txt" AND NOT text MATCHES "Kestrano ${version_pattern}[^.0-9]")
     string(APPEND problems "\n  ${name}: does not name version ${VERSION}")
   endif()
 endforeach()
 
-# SHA256SUMS.txt: "<sum>  <name>" for each other file, in the zip's order.
-if(EXISTS ${SCRATCH}/unpacked/SHA256SUMS.txt)
-  text_lines(${SCRATCH}/unpacked/SHA256SUMS.txt sums)
+# SHA256SUMS.txt: "<sum>  <path in the zip>" for each other file, in the
+# zip's order.
+if(EXISTS ${SCRATCH}/unpacked/${sums_file})
+  text_lines(${SCRATCH}/unpacked/${sums_file} sums)
   list(REMOVE_ITEM sums "")
   set(summed "")
   foreach(line IN LISTS sums)
@@ -119,11 +138,36 @@ if(EXISTS ${SCRATCH}/unpacked/SHA256SUMS.txt)
     endif()
   endforeach()
   set(others ${unpacked})
-  list(REMOVE_ITEM others SHA256SUMS.txt)
+  list(REMOVE_ITEM others ${sums_file})
   if(NOT summed STREQUAL others)
     string(APPEND problems "\n  SHA256SUMS.txt: sums ${summed}, not ${others}")
   endif()
 endif()
+
+# The texts name the files of the plug-in's folder as a user finds them after
+# unpacking: with the folder, and only those that are there.
+foreach(name Kestrano.txt ${folder}/INSTALL.txt)
+  if(NOT EXISTS ${SCRATCH}/unpacked/${name})
+    continue()
+  endif()
+  text_lines(${SCRATCH}/unpacked/${name} lines)
+  string(REGEX MATCHALL "${folder}/[A-Za-z0-9_.-]*[A-Za-z0-9_-]" named "${lines}")
+  list(REMOVE_DUPLICATES named)
+  foreach(path IN LISTS named)
+    if(NOT path IN_LIST unpacked)
+      string(APPEND problems "\n  ${name}: names ${path}, which is not in the zip")
+    endif()
+  endforeach()
+  string(REGEX REPLACE "${folder}/[A-Za-z0-9_.-]+" "" rest "${lines}")
+  foreach(path IN LISTS unpacked)
+    if(path MATCHES "^${folder}/(.+)$")
+      string(FIND "${rest}" "${CMAKE_MATCH_1}" at)
+      if(NOT at EQUAL -1)
+        string(APPEND problems "\n  ${name}: names ${CMAKE_MATCH_1} without its folder ${folder}")
+      endif()
+    endif()
+  endforeach()
+endforeach()
 
 # The guide.
 set(guide ${SCRATCH}/unpacked/Kestrano.txt)
@@ -168,7 +212,7 @@ if(EXISTS ${guide})
     if(line STREQUAL "■ ファイル構成")
       set(in_file_list ON)
     elseif(in_file_list AND line MATCHES "^(・|  )")
-      string(REGEX MATCHALL "[A-Za-z0-9_-]+\\.[a-z]+" files "${line}")
+      string(REGEX MATCHALL "([A-Za-z0-9_-]+/)?[A-Za-z0-9_-]+\\.[a-z]+" files "${line}")
       list(APPEND listed ${files})
     endif()
     if(line STREQUAL "■ 更新履歴")
