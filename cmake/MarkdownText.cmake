@@ -21,8 +21,9 @@
 
 set(KESTRANO_TEXT_WIDTH 72)
 # Kinsoku: what may not start a line, and what may not end one.
-set(_kestrano_no_line_start "、。，．・：；？！）」』】〕ー…～ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ")
-set(_kestrano_no_line_end "（「『【〔")
+# A button ［OK］ and an arrow to a section, "→「■ ...」", stay whole too.
+set(_kestrano_no_line_start "、。，．・：；？！）」』】〕］ー…～ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ")
+set(_kestrano_no_line_end "（「『【〔［→")
 
 # kestrano_text_width(<text> <var>): the columns the text takes in a
 # fixed-width Japanese font. Every non-ASCII character of the guide is three
@@ -98,7 +99,9 @@ function(_kestrano_wrap paragraph first_indent rest_indent out)
     endif()
     string(SUBSTRING "${rest}" ${taken} -1 rest)
     # What opens ("（", "「", or ASCII ending in "(") stays with
-    # what follows it: the two go on one line, wherever that is.
+    # what follows it: the two go on one line, wherever that is. Judged by
+    # this token alone, so that one after another opening ("（→") holds too.
+    string(FIND "${_kestrano_no_line_end}" "${token}" opening)
     if(glue_width)
       if(space)
         set(token " ${token}")
@@ -110,7 +113,6 @@ function(_kestrano_wrap paragraph first_indent rest_indent out)
       set(space ${glue_space})
       set(glue_width 0)
     endif()
-    string(FIND "${_kestrano_no_line_end}" "${token}" opening)
     if(NOT rest STREQUAL "" AND (NOT opening EQUAL -1 OR token MATCHES "[([]$"))
       set(glue "${token}")
       set(glue_width ${token_width})
@@ -193,7 +195,11 @@ function(kestrano_markdown_to_text markdown out)
       if(line MATCHES "^ *```")
         set(code OFF)
       else()
-        string(REGEX REPLACE "^${code_strip}" "" line "${line}")
+        # The block's own indent (none at the left margin, where "^" alone
+        # would match nothing, which string(REGEX REPLACE) refuses).
+        if(NOT code_strip STREQUAL "")
+          string(REGEX REPLACE "^${code_strip}" "" line "${line}")
+        endif()
         string(APPEND result "${code_indent}${line}\n")
       endif()
     elseif(line MATCHES "^( *)```")

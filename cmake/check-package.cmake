@@ -14,8 +14,9 @@
 #   - the guide laid out as a Japanese readme: the header's fields and the
 #     sections in order, the version being built, a file list (ファイル構成)
 #     naming exactly the zip's files, no line wider than Notepad shows at a
-#     glance, no quotation 「...」 broken across lines, no Markdown left, and
-#     every Japanese character of README.ja.md in it, in the same order.
+#     glance, no quotation 「...」 or bracket broken across lines, no Markdown
+#     left, and every Japanese character of README.ja.md in it, in the same
+#     order.
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DSCRATCH=<folder>
 #         -DVERSION=<project version> -DREADME=<README.ja.md> -P check-package.cmake
@@ -231,6 +232,11 @@ if(EXISTS ${guide})
     list(LENGTH closed closed)
     if(NOT opened EQUAL closed)
       string(APPEND problems "\n  Kestrano.txt:${line_number}: a quotation 「...」 broken across lines")
+    endif()
+    # Nor a button ［OK］ or a reference （→「■ ...」） cut after what opens it,
+    # or before what closes it.
+    if(line MATCHES "(（|「|［|→)$" OR line MATCHES "^ *(）|」|］)")
+      string(APPEND problems "\n  Kestrano.txt:${line_number}: a line that parts brackets from what they hold: \"${line}\"")
     endif()
     if(line MATCHES "^ *(#|```)|\\*\\*|`|\\)\\(|^ *- ")
       string(APPEND problems "\n  Kestrano.txt:${line_number}: Markdown left in \"${line}\"")
