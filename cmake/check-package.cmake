@@ -13,10 +13,10 @@
 #     with that folder, where a user unpacking the zip finds it;
 #   - the guide laid out as a Japanese readme: the header's fields and the
 #     sections in order, the version being built, a file list (ファイル構成)
-#     naming exactly the zip's files, no line wider than Notepad shows at a
-#     glance, no quotation 「...」 or bracket broken across lines, no Markdown
-#     left, and every Japanese character of README.ja.md in it, in the same
-#     order.
+#     naming exactly the zip's files, about as long as such readmes are, no
+#     line wider than Notepad shows at a glance, no quotation 「...」 or
+#     bracket broken across lines, no Markdown left, and every Japanese
+#     character of README.ja.md in it, in the same order.
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DSCRATCH=<folder>
 #         -DVERSION=<project version> -DREADME=<README.ja.md> -P check-package.cmake
@@ -29,6 +29,9 @@ set(folder Kestrano)
 set(expected Kestrano.dll Kestrano.txt ${folder}/INSTALL.txt ${folder}/LICENSE.txt ${folder}/SHA256SUMS.txt
              ${folder}/menus.png ${folder}/screenshot.png)
 set(sums_file ${folder}/SHA256SUMS.txt)
+# Japanese freeware readmes run to about 200 lines; a much longer one is one
+# a user stops reading.
+set(guide_most_lines 220)
 string(REPLACE "." "\\." version_pattern "${VERSION}")
 string(ASCII 239 187 191 bom)
 
@@ -182,8 +185,8 @@ if(EXISTS ${guide})
   # The header's fields and the sections, each where a reader looks for it.
   set(order 【名称】Kestrano "【バージョン】${VERSION}" 【公開日】 【作者】Brenvolt 【種別・ライセンス】 【動作環境】
             【動作確認】 【問題の報告先】 "■ 概要" "■ 動作環境" "■ ファイル構成"
-            "■ インストール" "■ 使い方" "■ 設定" "■ 更新の手順"
-            "■ アンインストール" "■ 書き出すファイルについて" "■ 制限事項" "■ 免責事項" "■ 更新履歴")
+            "■ インストール" "■ 使い方" "■ 設定" "■ アンインストール" "■ 書き出すファイル"
+            "■ 困ったとき" "■ 制限事項" "■ 更新履歴")
   set(at 0)
   set(line_number 0)
   set(history OFF)
@@ -253,6 +256,14 @@ if(EXISTS ${guide})
       set(in_picture OFF)
     endif()
   endforeach()
+  # As Notepad counts them: after the last line's CR LF, no line follows.
+  list(LENGTH lines line_count)
+  if(lines MATCHES ";$")
+    math(EXPR line_count "${line_count} - 1")
+  endif()
+  if(line_count GREATER guide_most_lines)
+    string(APPEND problems "\n  Kestrano.txt: ${line_count} lines, more than ${guide_most_lines}")
+  endif()
   list(SORT listed)
   if(NOT listed STREQUAL unpacked)
     string(APPEND problems "\n  Kestrano.txt: ■ ファイル構成 lists ${listed}, but the zip holds ${unpacked}")
