@@ -148,13 +148,21 @@ if(EXISTS ${SCRATCH}/unpacked/${sums_file})
   endif()
 endif()
 
-# The texts name the files of the plug-in's folder as a user finds them after
-# unpacking: with the folder, and only those that are there.
+# The texts start with their title, underlined as wide as it is, and name
+# the files of the plug-in's folder as a user finds them after unpacking:
+# with the folder, and only those that are there.
 foreach(name Kestrano.txt ${folder}/INSTALL.txt)
   if(NOT EXISTS ${SCRATCH}/unpacked/${name})
     continue()
   endif()
   text_lines(${SCRATCH}/unpacked/${name} lines)
+  list(GET lines 0 title)
+  list(GET lines 1 rule)
+  kestrano_text_width("${title}" width)
+  string(LENGTH "${rule}" rule_width)
+  if(NOT title MATCHES "^Kestrano" OR NOT rule MATCHES "^=+$" OR NOT rule_width EQUAL width)
+    string(APPEND problems "\n  ${name}: does not start with its title, underlined as wide as it is")
+  endif()
   string(REGEX MATCHALL "${folder}/[A-Za-z0-9_.-]*[A-Za-z0-9_-]" named "${lines}")
   list(REMOVE_DUPLICATES named)
   foreach(path IN LISTS named)
@@ -177,11 +185,6 @@ endforeach()
 set(guide ${SCRATCH}/unpacked/Kestrano.txt)
 if(EXISTS ${guide})
   text_lines(${guide} lines)
-  list(GET lines 0 title)
-  list(GET lines 1 rule)
-  if(NOT title MATCHES "^Kestrano" OR NOT rule MATCHES "^=+$")
-    string(APPEND problems "\n  Kestrano.txt: does not start with its title, underlined")
-  endif()
   # The header's fields and the sections, each where a reader looks for it.
   set(order 【名称】Kestrano "【バージョン】${VERSION}" 【公開日】 【作者】Brenvolt 【種別・ライセンス】 【動作環境】
             【動作確認】 【問題の報告先】 "■ 概要" "■ 動作環境" "■ ファイル構成"
