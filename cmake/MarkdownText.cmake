@@ -9,7 +9,8 @@
 #   ### heading          a blank line, then "◆ heading"
 #   - item, 1. item      "・item", "1. item"; wrapped lines go under the text
 #   ``` ... ```          the lines between, indented by two, never wrapped
-#   ![alt](path)         "（図 <file name>：alt）", on a line of its own
+#   ![alt](path)         "（図 <folder><file name>：alt）", on a line of its
+#                        own: the picture where it is in the zip
 #   [text](target)       the text; a line that is only a link to another .md
 #                        file (the repository's navigation) is left out
 #   **text**, `text`     the text
@@ -20,8 +21,9 @@
 
 set(KESTRANO_TEXT_WIDTH 72)
 # Kinsoku: what may not start a line, and what may not end one.
-set(_kestrano_no_line_start "、。，．・：；？！）」』】〕ー…～ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ")
-set(_kestrano_no_line_end "（「『【〔")
+# A button ［OK］ and an arrow to a section, "→「■ ...」", stay whole too.
+set(_kestrano_no_line_start "、。，．・：；？！）」』】〕］ー…～ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ")
+set(_kestrano_no_line_end "（「『【〔［→")
 
 # kestrano_text_width(<text> <var>): the columns the text takes in a
 # fixed-width Japanese font. Every non-ASCII character of the guide is three
@@ -97,7 +99,9 @@ function(_kestrano_wrap paragraph first_indent rest_indent out)
     endif()
     string(SUBSTRING "${rest}" ${taken} -1 rest)
     # What opens ("（", "「", or ASCII ending in "(") stays with
-    # what follows it: the two go on one line, wherever that is.
+    # what follows it: the two go on one line, wherever that is. Judged by
+    # this token alone, so that one after another opening ("（→") holds too.
+    string(FIND "${_kestrano_no_line_end}" "${token}" opening)
     if(glue_width)
       if(space)
         set(token " ${token}")
@@ -109,7 +113,6 @@ function(_kestrano_wrap paragraph first_indent rest_indent out)
       set(space ${glue_space})
       set(glue_width 0)
     endif()
-    string(FIND "${_kestrano_no_line_end}" "${token}" opening)
     if(NOT rest STREQUAL "" AND (NOT opening EQUAL -1 OR token MATCHES "[([]$"))
       set(glue "${token}")
       set(glue_width ${token_width})
@@ -153,8 +156,12 @@ function(_kestrano_blank_lines text count out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# kestrano_markdown_to_text(<markdown> <var>)
+# kestrano_markdown_to_text(<markdown> <var> [<folder of the pictures>])
 function(kestrano_markdown_to_text markdown out)
+  set(pictures "")
+  if(ARGC GREATER 2)
+    set(pictures "${ARGV2}")
+  endif()
   set(text "${markdown}")
   string(REPLACE "\r\n" "\n" text "${text}")
   if(NOT text MATCHES "\n$")
@@ -188,7 +195,11 @@ function(kestrano_markdown_to_text markdown out)
       if(line MATCHES "^ *```")
         set(code OFF)
       else()
-        string(REGEX REPLACE "^${code_strip}" "" line "${line}")
+        # The block's own indent (none at the left margin, where "^" alone
+        # would match nothing, which string(REGEX REPLACE) refuses).
+        if(NOT code_strip STREQUAL "")
+          string(REGEX REPLACE "^${code_strip}" "" line "${line}")
+        endif()
         string(APPEND result "${code_indent}${line}\n")
       endif()
     elseif(line MATCHES "^( *)```")
@@ -214,7 +225,7 @@ function(kestrano_markdown_to_text markdown out)
       message(FATAL_ERROR "README.ja.md:${number}: a table, quote or HTML, which the plain text cannot show: ${line}")
     elseif(line MATCHES "^!\\[([^]]*)\\]\\(([^)]*)\\)$")
       get_filename_component(picture "${CMAKE_MATCH_2}" NAME)
-      _kestrano_wrap("（図 ${picture}：${CMAKE_MATCH_1}）" "" "" wrapped)
+      _kestrano_wrap("（図 ${pictures}${picture}：${CMAKE_MATCH_1}）" "" "" wrapped)
       string(APPEND result "${wrapped}")
     elseif(line MATCHES "^\\[[^]]*\\]\\([^)]*\\.md\\)$")
       # Another file of the repository: not in the zip.

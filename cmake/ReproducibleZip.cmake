@@ -3,8 +3,10 @@
 # access times, so no two builds gave the same zip. Each zip is made again
 # from its files: every entry dated from the commit (SourceDate.cmake), read
 # and write permission only, no extra fields, in byte order of the names. The
-# plug-in's zip also gets SHA256SUMS.txt, the checksums of its other files in
-# the form sha256sum -c reads, so a user can check what they unpacked.
+# plug-in's zip also gets SHA256SUMS.txt where CPACK_KESTRANO_SUMS says (in
+# the plug-in's own folder of the zip): the checksums of its other files in
+# the form sha256sum -c reads, each named by its path in the zip, so a user
+# can check what they unpacked from where they unpacked it.
 
 include(${CMAKE_CURRENT_LIST_DIR}/SourceDate.cmake)
 
@@ -37,8 +39,8 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
       file(SHA256 ${files_dir}/${file} sum)
       string(APPEND sums "${sum}  ${file}\r\n")
     endforeach()
-    file(WRITE ${files_dir}/SHA256SUMS.txt "${sums}")
-    list(APPEND files SHA256SUMS.txt)
+    file(WRITE ${files_dir}/${CPACK_KESTRANO_SUMS} "${sums}")
+    list(APPEND files ${CPACK_KESTRANO_SUMS})
   endif()
 
   list(SORT files)

@@ -1,7 +1,9 @@
 # Fails unless the Japanese guide (README.ja.md, and so Kestrano.txt in the
-# zip, made from it) calls each thing by one name, and quotes the plug-in's
-# menu items whole, as the menus show them (the "&" of a shortcut is drawn
-# as an underline, so "(&X)" shows as "(X)"); and that the English install
+# zip, made from it) calls each thing by one name, in a user's words rather
+# than the plug-in's inner workings, quotes the plug-in's menu items whole,
+# as the menus show them (the "&" of a shortcut is drawn as an underline, so
+# "(&X)" shows as "(X)"), and refers to its own sections as 「■ 設定」, never
+# as a bare 「設定」 that reads as a menu; and that the English install
 # notes quote the menu items whole too.
 #
 #   cmake -DGUIDE=<README.ja.md> [-DINSTALL=<INSTALL.txt>] -P check-japanese-terms.cmake
@@ -22,7 +24,8 @@ set(other_names
     "デフォルト=初期状態" "コンテキストメニュー=右クリックメニュー" "右クリックのメニュー=右クリックメニュー"
     "テンポラリ=一時フォルダ" "作業フォルダ=一時フォルダ" "プラグインのフォルダ=プラグインフォルダ"
     "ツールメニュー=「ツール」メニュー" "テキストエディタ=外部エディタ" "ダブルクリックしても何も起きない=ダブルクリックしても開かない"
-    "写したファイル=書き出したファイル" "コピーしたファイル=書き出したファイル" "「エディタ」ページ=「エディタ」タブ")
+    "写したファイル=書き出したファイル" "コピーしたファイル=書き出したファイル" "「エディタ」ページ=「エディタ」タブ"
+    "開発用のホスト=開発用の試験プログラム" "何も起動しません=外部エディタは開きません")
 foreach(pair IN LISTS other_names)
   string(REPLACE "=" ";" pair "${pair}")
   list(GET pair 0 other)
@@ -31,6 +34,30 @@ foreach(pair IN LISTS other_names)
   if(NOT at EQUAL -1)
     string(APPEND problems "\n  \"${other}\": the guide calls it \"${name}\"")
   endif()
+endforeach()
+
+# The plug-in's inner workings: a user neither sees them nor can act on them.
+foreach(word "BKA_" "ホスト" "コードページ" "制御文字" "フック" "スレッド" "サブクラス" "プロシージャ")
+  string(FIND "${text}" "${word}" at)
+  if(NOT at EQUAL -1)
+    string(APPEND problems "\n  \"${word}\": how the plug-in works inside, which a user cannot act on")
+  endif()
+endforeach()
+# It was tried only under Wine, in the development test program: the header
+# says so, and nothing else tells what Becky! does under Wine.
+string(REGEX REPLACE "(^|\n)【動作確認】[^\n]*" "" rest "${text}")
+if(rest MATCHES "[^\n]*Wine[^\n]*")
+  set(where "${CMAKE_MATCH_0}")
+  string(APPEND problems "\n  \"${where}\": Wine outside the header's 動作確認, where the guide says how it was tried")
+endif()
+
+# The guide's own sections, as the plain text heads them.
+file(STRINGS ${GUIDE} headings ENCODING UTF-8 REGEX "^###? ")
+set(sections "")
+foreach(heading IN LISTS headings)
+  string(REGEX REPLACE "^## " "■ " heading "${heading}")
+  string(REGEX REPLACE "^### " "◆ " heading "${heading}")
+  list(APPEND sections "${heading}")
 endforeach()
 
 # The editor is always the external editor, but for the settings page of that
@@ -69,6 +96,19 @@ while(TRUE)
     break()
   endif()
   string(SUBSTRING "${rest}" 0 ${close} quoted)
+  # A link inside the quotation shows as its text.
+  string(REGEX REPLACE "\\[([^]]*)\\]\\([^)]*\\)" "\\1" quoted "${quoted}")
+  if(quoted MATCHES "^(■|◆) ")
+    if(NOT quoted IN_LIST sections)
+      string(APPEND problems "\n  「${quoted}」: no section of the guide is headed so")
+    endif()
+  else()
+    foreach(mark ■ ◆)
+      if("${mark} ${quoted}" IN_LIST sections)
+        string(APPEND problems "\n  「${quoted}」: reads as a menu's name; the section is 「${mark} ${quoted}」")
+      endif()
+    endforeach()
+  endif()
   if(quoted MATCHES "\\([A-Z]\\)(\\.\\.\\.)?$|…")
     list(FIND menu_items "${quoted}" known)
     if(known EQUAL -1)
@@ -99,4 +139,5 @@ endif()
 if(problems)
   message(FATAL_ERROR "${GUIDE}:${problems}")
 endif()
-message(STATUS "${GUIDE}: one name for each thing, and the menu items quoted whole")
+message(STATUS "${GUIDE}: one name for each thing, in a user's words, the menu items quoted whole, "
+               "the sections referred to by their headings")

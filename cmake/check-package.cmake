@@ -3,14 +3,20 @@
 # more, as Notepad on any Windows shows it:
 #   - exactly the DLL, the guide (Kestrano.txt), the English install notes,
 #     the licence, the guide's pictures and SHA256SUMS.txt;
+#   - laid out to be unpacked into the mail client's plug-in folder, which
+#     other plug-ins share: at the top only files named after the plug-in,
+#     everything else in a folder of that name;
 #   - every text UTF-8 with a byte-order mark (SHA256SUMS.txt: ASCII, so
 #     sha256sum reads it) and every line ending in CR LF;
-#   - SHA256SUMS.txt the checksum of every other file;
+#   - SHA256SUMS.txt the checksum of every other file, by its path in the zip;
+#   - every file the texts name in the plug-in's folder there, and named
+#     with that folder, where a user unpacking the zip finds it;
 #   - the guide laid out as a Japanese readme: the header's fields and the
 #     sections in order, the version being built, a file list (ファイル構成)
-#     naming exactly the zip's files, no line wider than Notepad shows at a
-#     glance, no quotation 「...」 broken across lines, no Markdown left, and
-#     every Japanese character of README.ja.md in it, in the same order.
+#     naming exactly the zip's files, about as long as such readmes are, no
+#     line wider than Notepad shows at a glance, no quotation 「...」 or
+#     bracket broken across lines, no Markdown left, and every Japanese
+#     character of README.ja.md in it, in the same order.
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DSCRATCH=<folder>
 #         -DVERSION=<project version> -DREADME=<README.ja.md> -P check-package.cmake
@@ -19,7 +25,13 @@ cmake_minimum_required(VERSION 3.25)
 include(${CONFIG})
 include(${CMAKE_CURRENT_LIST_DIR}/MarkdownText.cmake)
 set(zip ${SCRATCH}/Kestrano-${VERSION}-${CPACK_SYSTEM_NAME}.zip)
-set(expected INSTALL.txt Kestrano.dll Kestrano.txt LICENSE.txt SHA256SUMS.txt menus.png screenshot.png)
+set(folder Kestrano)
+set(expected Kestrano.dll Kestrano.txt ${folder}/INSTALL.txt ${folder}/LICENSE.txt ${folder}/SHA256SUMS.txt
+             ${folder}/menus.png ${folder}/screenshot.png)
+set(sums_file ${folder}/SHA256SUMS.txt)
+# Japanese freeware readmes run to about 200 lines; a much longer one is one
+# a user stops reading.
+set(guide_most_lines 220)
 string(REPLACE "." "\\." version_pattern "${VERSION}")
 string(ASCII 239 187 191 bom)
 
@@ -47,14 +59,24 @@ list(SORT unpacked)
 if(NOT unpacked STREQUAL expected)
   string(APPEND problems "\n  holds ${unpacked}, not ${expected}")
 endif()
+# Another plug-in's INSTALL.txt or LICENSE.txt, unpacked into the same folder,
+# would overwrite ours or be overwritten by it.
+foreach(name IN LISTS unpacked)
+  if(NOT name MATCHES "^Kestrano(\\.[^/]+|-[^/]+|/.+)$")
+    string(APPEND problems "\n  ${name}: at the top of the zip, not named after the plug-in nor in its folder "
+                           "\"${folder}\": it may collide with another plug-in's file in the plug-in folder")
+  endif()
+endforeach()
 
 # The lines of a text as a list, CR LF or LF, without the byte-order mark.
-# Brackets and semicolons would split or join list items: neither is in a
-# line of these texts that the checks below look at whole.
+# Brackets, semicolons and a backslash ending a line would split or join
+# list items: none is in a line of these texts that the checks below look at
+# whole. Paths take the zip's "/" for Windows' "\".
 function(text_lines file out)
   file(READ ${file} text)
   string(REGEX REPLACE "^${bom}" "" text "${text}")
   string(REPLACE "\r" "" text "${text}")
+  string(REPLACE "\\" "/" text "${text}")
   string(REPLACE ";" "," text "${text}")
   string(REPLACE "[" "(" text "${text}")
   string(REPLACE "]" ")" text "${text}")
@@ -69,7 +91,7 @@ foreach(name IN LISTS unpacked)
   set(file ${SCRATCH}/unpacked/${name})
   file(READ ${file} head LIMIT 3 HEX)
   file(READ ${file} bytes HEX)
-  if(name STREQUAL "SHA256SUMS.txt")
+  if(name STREQUAL sums_file)
     if(head STREQUAL "efbbbf")
       string(APPEND problems "\n  ${name}: a byte-order mark, which sha256sum -c takes for part of the first name")
     endif()
@@ -91,14 +113,15 @@ foreach(name IN LISTS unpacked)
     string(APPEND problems "\n  ${name}: a line that does not end in CR LF")
   endif()
   file(READ ${file} text)
-  if(name STREQUAL "INSTALL.txt" AND NOT text MATCHES "Kestrano ${version_pattern}[^.0-9]")
+  if(name STREQUAL "${folder}/INSTALL.txt" AND NOT text MATCHES "Kestrano ${version_pattern}[^.0-9]")
     string(APPEND problems "\n  ${name}: does not name version ${VERSION}")
   endif()
 endforeach()
 
-# SHA256SUMS.txt: "<sum>  <name>" for each other file, in the zip's order.
-if(EXISTS ${SCRATCH}/unpacked/SHA256SUMS.txt)
-  text_lines(${SCRATCH}/unpacked/SHA256SUMS.txt sums)
+# SHA256SUMS.txt: "<sum>  <path in the zip>" for each other file, in the
+# zip's order.
+if(EXISTS ${SCRATCH}/unpacked/${sums_file})
+  text_lines(${SCRATCH}/unpacked/${sums_file} sums)
   list(REMOVE_ITEM sums "")
   set(summed "")
   foreach(line IN LISTS sums)
@@ -119,26 +142,54 @@ if(EXISTS ${SCRATCH}/unpacked/SHA256SUMS.txt)
     endif()
   endforeach()
   set(others ${unpacked})
-  list(REMOVE_ITEM others SHA256SUMS.txt)
+  list(REMOVE_ITEM others ${sums_file})
   if(NOT summed STREQUAL others)
     string(APPEND problems "\n  SHA256SUMS.txt: sums ${summed}, not ${others}")
   endif()
 endif()
 
+# The texts start with their title, underlined as wide as it is, and name
+# the files of the plug-in's folder as a user finds them after unpacking:
+# with the folder, and only those that are there.
+foreach(name Kestrano.txt ${folder}/INSTALL.txt)
+  if(NOT EXISTS ${SCRATCH}/unpacked/${name})
+    continue()
+  endif()
+  text_lines(${SCRATCH}/unpacked/${name} lines)
+  list(GET lines 0 title)
+  list(GET lines 1 rule)
+  kestrano_text_width("${title}" width)
+  string(LENGTH "${rule}" rule_width)
+  if(NOT title MATCHES "^Kestrano" OR NOT rule MATCHES "^=+$" OR NOT rule_width EQUAL width)
+    string(APPEND problems "\n  ${name}: does not start with its title, underlined as wide as it is")
+  endif()
+  string(REGEX MATCHALL "${folder}/[A-Za-z0-9_.-]*[A-Za-z0-9_-]" named "${lines}")
+  list(REMOVE_DUPLICATES named)
+  foreach(path IN LISTS named)
+    if(NOT path IN_LIST unpacked)
+      string(APPEND problems "\n  ${name}: names ${path}, which is not in the zip")
+    endif()
+  endforeach()
+  string(REGEX REPLACE "${folder}/[A-Za-z0-9_.-]+" "" rest "${lines}")
+  foreach(path IN LISTS unpacked)
+    if(path MATCHES "^${folder}/(.+)$")
+      string(FIND "${rest}" "${CMAKE_MATCH_1}" at)
+      if(NOT at EQUAL -1)
+        string(APPEND problems "\n  ${name}: names ${CMAKE_MATCH_1} without its folder ${folder}")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+
 # The guide.
 set(guide ${SCRATCH}/unpacked/Kestrano.txt)
 if(EXISTS ${guide})
   text_lines(${guide} lines)
-  list(GET lines 0 title)
-  list(GET lines 1 rule)
-  if(NOT title MATCHES "^Kestrano" OR NOT rule MATCHES "^=+$")
-    string(APPEND problems "\n  Kestrano.txt: does not start with its title, underlined")
-  endif()
   # The header's fields and the sections, each where a reader looks for it.
   set(order 【名称】Kestrano "【バージョン】${VERSION}" 【公開日】 【作者】Brenvolt 【種別・ライセンス】 【動作環境】
             【動作確認】 【問題の報告先】 "■ 概要" "■ 動作環境" "■ ファイル構成"
-            "■ インストール" "■ 使い方" "■ 設定" "■ 更新の手順"
-            "■ アンインストール" "■ 書き出すファイルについて" "■ 制限事項" "■ 免責事項" "■ 更新履歴")
+            "■ インストール" "■ 使い方" "■ 設定" "■ アンインストール" "■ 書き出すファイル"
+            "■ 困ったとき" "■ 制限事項" "■ 更新履歴")
   set(at 0)
   set(line_number 0)
   set(history OFF)
@@ -168,7 +219,7 @@ if(EXISTS ${guide})
     if(line STREQUAL "■ ファイル構成")
       set(in_file_list ON)
     elseif(in_file_list AND line MATCHES "^(・|  )")
-      string(REGEX MATCHALL "[A-Za-z0-9_-]+\\.[a-z]+" files "${line}")
+      string(REGEX MATCHALL "([A-Za-z0-9_-]+/)?[A-Za-z0-9_-]+\\.[a-z]+" files "${line}")
       list(APPEND listed ${files})
     endif()
     if(line STREQUAL "■ 更新履歴")
@@ -188,6 +239,11 @@ if(EXISTS ${guide})
     if(NOT opened EQUAL closed)
       string(APPEND problems "\n  Kestrano.txt:${line_number}: a quotation 「...」 broken across lines")
     endif()
+    # Nor a button ［OK］ or a reference （→「■ ...」） cut after what opens it,
+    # or before what closes it.
+    if(line MATCHES "(（|「|［|→)$" OR line MATCHES "^ *(）|」|］)")
+      string(APPEND problems "\n  Kestrano.txt:${line_number}: a line that parts brackets from what they hold: \"${line}\"")
+    endif()
     if(line MATCHES "^ *(#|```)|\\*\\*|`|\\)\\(|^ *- ")
       string(APPEND problems "\n  Kestrano.txt:${line_number}: Markdown left in \"${line}\"")
     endif()
@@ -203,6 +259,14 @@ if(EXISTS ${guide})
       set(in_picture OFF)
     endif()
   endforeach()
+  # As Notepad counts them: after the last line's CR LF, no line follows.
+  list(LENGTH lines line_count)
+  if(lines MATCHES ";$")
+    math(EXPR line_count "${line_count} - 1")
+  endif()
+  if(line_count GREATER guide_most_lines)
+    string(APPEND problems "\n  Kestrano.txt: ${line_count} lines, more than ${guide_most_lines}")
+  endif()
   list(SORT listed)
   if(NOT listed STREQUAL unpacked)
     string(APPEND problems "\n  Kestrano.txt: ■ ファイル構成 lists ${listed}, but the zip holds ${unpacked}")
