@@ -5,6 +5,12 @@
 # analysis, and the Japanese locale Wine needs to run with code page 932.
 # Does nothing that is already done.
 #
+#   scripts/install-deps.sh [--pictures]
+#
+# --pictures: also what scripts/screenshot.sh draws the pictures with: a
+# virtual X display, ImageMagick, a font with Japanese glyphs and Wine's own
+# fonts (Marlett draws the window frames' buttons).
+#
 # A mirror being synchronised serves, for a while, an index that does not
 # match its release file, and apt-get update fails on it. The update is tried
 # a few times with a pause; an index that still fails is named, and the
@@ -38,6 +44,7 @@ packages=(
   googletest cmake ninja-build locales clang-format clang-tidy cppcheck
   ca-certificates zip qemu-user-static
 )
+picture_packages=(xvfb xauth imagemagick fonts-ipafont-gothic fonts-wine)
 
 # The indexes the last apt_update could not fetch (their URLs).
 failed_indexes=()
@@ -184,6 +191,11 @@ apt_install() {
 
 main() {
   local missing=() p
+  case ${1:-} in
+    '') ;;
+    --pictures) packages+=("${picture_packages[@]}") ;;
+    *) warn "usage: install-deps.sh [--pictures]"; exit 2 ;;
+  esac
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done

@@ -4,12 +4,18 @@
 # it in the external editor (Wine's notepad). Saves docs/screenshot.png.
 # With --menus, the plug-in's menus instead, as the host draws them: the
 # Tools menu (ツール) with the plug-in's submenu open, beside the mail list's
-# context menu, cropped to the menus, each labelled. Saves docs/menus.png.
+# context menu, cropped to the menus, each labelled. Saves docs/menus.png,
+# and beside it docs/menus.png.txt, the menu texts it shows as the plug-in's
+# code gave them.
 # Under each picture a caption, in Japanese and English, says what it shows
 # and that it is the development host, not Becky! itself.
 #
 #   scripts/screenshot.sh [--x86 | --x64] [--menus] [OUTPUT.png]
+#   scripts/screenshot.sh [--x86 | --x64] --check
 #
+# --check remakes both pictures in a scratch folder and fails, naming each,
+# when one differs from the committed picture in a single byte, or the menu
+# texts differ from docs/menus.png.txt (label pictures in ctest).
 # It runs the 32-bit build where this machine runs 32-bit x86 code natively,
 # and the 64-bit build of the same sources where it does not (--x86 or --x64
 # chooses).
@@ -27,11 +33,31 @@ for arg in "$@"; do
     --x86) choice=x86 ;;
     --x64) choice=x64 ;;
     --menus) picture=menus ;;
-    -h | --help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --check) picture=check ;;
+    -h | --help) sed -n '2,/^set -e/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     -*) echo "screenshot: unknown option $arg (try --help)" >&2; exit 64 ;;
     *) output=$(realpath -m "$arg") ;;
   esac
 done
+if [ "$picture" = check ]; then
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  arch=()
+  [ "$choice" = auto ] || arch=("--$choice")
+  bash "$0" "${arch[@]}" "$scratch/screenshot.png"
+  bash "$0" "${arch[@]}" --menus "$scratch/menus.png"
+  stale=0
+  for made in screenshot.png menus.png menus.png.txt; do
+    if ! cmp -s "$scratch/$made" "$here/docs/$made"; then
+      remake="scripts/screenshot.sh --menus"
+      [ "$made" = screenshot.png ] && remake=scripts/screenshot.sh
+      echo "screenshot: docs/$made is not what the code draws now: remake it with $remake" >&2
+      stale=1
+    fi
+  done
+  [ "$stale" -eq 0 ] && echo "screenshot: docs/screenshot.png, docs/menus.png and docs/menus.png.txt are current"
+  exit "$stale"
+fi
 if [ -z "$output" ]; then
   output=$here/docs/screenshot.png
   [ "$picture" = menus ] && output=$here/docs/menus.png
@@ -43,17 +69,7 @@ tool=screenshot
 
 mkdir -p "$root" "$(dirname "$output")"
 say "checking the toolchains, Wine, a virtual X display and a Japanese font (several minutes on a fresh machine)..."
-as_root "$here/scripts/install-deps.sh"
-# A virtual display, a font with Japanese glyphs, Wine's own fonts (Marlett
-# draws the window frames' buttons) and ImageMagick's import.
-missing=()
-for p in xvfb xauth imagemagick fonts-ipafont-gothic fonts-wine; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  say "installing ${missing[*]}..."
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
-fi
+as_root "$here/scripts/install-deps.sh" --pictures
 
 if [ "$choice" = auto ]; then
   if runs_x86_natively; then choice=x86; else choice=x64; fi
@@ -63,15 +79,28 @@ preset=release
 build=$root/$preset
 say "building the $preset build (a few minutes the first time)..."
 quietly "$root/$preset-configure.log" cmake --preset "$preset" -B "$build"
-quietly "$root/$preset-build.log" cmake --build "$build" --target kestrano_demo
+quietly "$root/$preset-build.log" cmake --build "$build" --target kestrano_demo plugin_texts
 "$build/wine-run.sh" --prepare-prefix
+# The plug-in's own texts ("<name><TAB><text>"), for the captions and for the
+# record of the menu texts the menus picture shows.
+texts=$("$build/wine-run.sh" "$build/bin/plugin_texts.exe")
+tab=$'\t'
+menu_texts=$(grep -E "^(k[A-Za-z]*MenuText|kSettingsSubmenuText)$tab" <<<"$texts" || true)
+if [ "$(grep -c . <<<"$menu_texts")" -ne 5 ]; then
+  echo "screenshot: plugin_texts did not give the five menu texts:" >&2
+  echo "$texts" >&2
+  exit 1
+fi
+# A menu text as the menu shows it: the "&" of its shortcut is drawn as an underline.
+shown() { sed -n "s/^$1$tab//p" <<<"$texts" | sed 's/(&\(.\))/(\1)/'; }
 
 # The build's prefix draws nothing (the tests' null driver); the picture needs
 # a real one, so it gets a prefix of its own: a copy, drawing through X11 into
 # a Wine desktop (which paints the window frames no window manager would), with
-# a Japanese font for the editor.
+# a Japanese font for the editor, and a caret that does not blink: a blinking
+# one is caught lit or dark, and the picture would differ from run to run.
 x11prefix=$build/wineprefix-x11
-if [ ! -f "$x11prefix/.kestrano-x11" ]; then
+if [ ! -f "$x11prefix/.kestrano-x11-2" ]; then
   say "making the drawing prefix $x11prefix..."
   rm -rf "$x11prefix"
   cp -a --reflink=auto "$build/wineprefix" "$x11prefix"
@@ -93,12 +122,15 @@ if [ ! -f "$x11prefix/.kestrano-x11" ]; then
 "iWindowPosDX"=dword:00000280
 "iWindowPosDY"=dword:00000160
 
+[Control Panel\\Desktop] 1765000000
+"CursorBlinkRate"="-1"
+
 [Software\\Wine\\Fonts\\Replacements] 1765000000
 "MS UI Gothic"="IPAGothic"
 "MS Shell Dlg"="IPAGothic"
 "MS Shell Dlg 2"="IPAGothic"
 REG
-  touch "$x11prefix/.kestrano-x11"
+  touch "$x11prefix/.kestrano-x11-2"
 fi
 # This Wine does not look for the fonts it ships in its own data folder, so
 # without a copy in the prefix the frames' buttons come out as the letters
@@ -188,11 +220,14 @@ if [ "$picture" = menus ]; then
   convert "$work/tools-cut.png" "$work/context-cut.png" -background white -gravity north +smush 24 \
     -bordercolor white -border 8x4 "$work/menus.png"
   caption "$work/menus.png" "$output" \
-    '左：「ツール」メニューの「外部エディタを設定する(Y)」　右：メールの右クリックメニュー' \
-    'どちらも開発用のホスト（Becky! の代わりにプラグインを試すプログラム）の画面で、Becky! ではありません。' \
+    "左：「ツール」メニューの「$(shown kSettingsSubmenuText)」　右：メールの右クリックメニュー" \
+    'どちらも開発用の試験プログラム（Becky! の代わりにプラグインを試すもの）の画面で、Becky! ではありません。' \
     'Left: the Tools menu with the plug-in'"'"'s submenu. Right: a mail'"'"'s context menu.' \
     'Both in the development host, which stands in for Becky!; not Becky! itself.'
-  say "saved $output"
+  # What the picture shows of the plug-in's texts, beside it: the document
+  # checks name the picture when the code's menu texts are no longer these.
+  printf '%s\n' "$menu_texts" >"$output.txt"
+  say "saved $output and $output.txt"
   exit 0
 fi
 
@@ -222,8 +257,8 @@ DISPLAY=$display import -window root "$root/screenshot-raw.png"
 convert "$root/screenshot-raw.png" -fuzz 1% -trim +repage -bordercolor "$(convert "$root/screenshot-raw.png" \
   -format '%[pixel:p{0,0}]' info:)" -border 12 "$root/screenshot-trimmed.png"
 caption "$root/screenshot-trimmed.png" "$output" \
-  '開発用のホストでメールをダブルクリックし、外部エディタ（メモ帳）で開いたところ。' \
-  '開発用のホストは Becky! の代わりにプラグインを試すプログラムで、Becky! の画面ではありません。' \
+  '開発用の試験プログラムでメールをダブルクリックし、外部エディタ（メモ帳）で開いたところ。' \
+  '開発用の試験プログラムは Becky! の代わりにプラグインを試すもので、Becky! の画面ではありません。' \
   'A double-click on a mail in the development host opened it in the external editor (Notepad).' \
   'The development host stands in for Becky! to try the plug-in; this is not Becky! itself.'
 say "saved $output"
