@@ -1,5 +1,5 @@
 // The host's plug-in interface: all 58 BKA_* entry points, exported by name
-// from the executable (see cmake/DevHost.cmake). The twelve that the plug-in
+// from the executable (see cmake/testkit/DevHost.cmake). The twelve that the plug-in
 // calls behave as the mail client's do; the others exist, record the call and
 // answer 0.
 

@@ -163,8 +163,8 @@ xvfb=$!
 # What wine-run.sh sets, with the drawing prefix in place of the build's.
 wine=$(sed -n 's/^KESTRANO_WINE:FILEPATH=//p' "$build/CMakeCache.txt")
 export WINEPREFIX=$x11prefix
-# shellcheck source=cmake/wine-env.sh
-. "$here/cmake/wine-env.sh"
+# shellcheck source=cmake/wine/wine-env.sh
+. "$here/cmake/wine/wine-env.sh"
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb" 2>/dev/null || true

@@ -6,7 +6,7 @@
 # the DLL the mail client loads (preset release), and the 64-bit build (preset
 # x64-bench). Both run in a 64-bit Wine prefix; 32-bit programs under WoW64.
 # Where the kernel runs no 32-bit code, Wine's 32-bit side is emulated: a few
-# seconds per program start and some five times slower work (cmake/wine-env.sh
+# seconds per program start and some five times slower work (cmake/wine/wine-env.sh
 # says why a start is not a minute), two to three minutes for the 32-bit suite;
 # a test that then outlives its timeout is given one more run, since under the
 # emulator a program has once run many times past its usual time. A test that

@@ -88,7 +88,7 @@ function(write_test_kit)
   endif()
   set(KIT_VERSION ${PROJECT_VERSION})
   set(KIT_RUNS "${runs}")
-  file(READ ${CMAKE_SOURCE_DIR}/cmake/run-tests.cmd.in template)
+  file(READ ${CMAKE_SOURCE_DIR}/cmake/testkit/run-tests.cmd.in template)
   string(CONFIGURE "${template}" script @ONLY)
   set(cmd ${CMAKE_CURRENT_BINARY_DIR}/run-tests.cmd)
   file(GENERATE OUTPUT ${cmd} CONTENT "${script}" NEWLINE_STYLE CRLF)
@@ -99,7 +99,7 @@ function(write_test_kit)
   add_test(NAME test_kit
            COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DKIT_ZIP=${CMAKE_BINARY_DIR}/${ARG_ZIP}
                    -DKIT_DIR=${CMAKE_BINARY_DIR}/test-kit -DCHECKS=${KIT_CHECK_COUNT} -DWINE_RUN=${ARG_WINE_RUN}
-                   -P ${CMAKE_SOURCE_DIR}/cmake/RunTestKit.cmake)
+                   -P ${CMAKE_SOURCE_DIR}/cmake/testkit/RunTestKit.cmake)
   set_tests_properties(test_kit PROPERTIES LABELS kit TIMEOUT 1800)
   set_property(GLOBAL PROPERTY KESTRANO_KIT_WRITTEN ON)
 endfunction()
