@@ -7,7 +7,8 @@
 #   - PICTURE_RECORD, what scripts/screenshot.sh --menus noted of the menu
 #     texts it drew, holds the code's texts, or the picture beside it is stale;
 #   - every relative link of a Markdown document names a file that exists and,
-#     after a "#", one of that file's headings.
+#     after a "#", one of that file's headings, and every path it gives in a
+#     code span within the repository's folders exists.
 # The menu texts come from the code itself: TEXTS_PROGRAM (plugin_texts),
 # run through RUNNER where the build runs Windows programs through one, prints
 # the constants decoded from code page 932.
@@ -101,8 +102,24 @@ function(check_links number line)
         list(APPEND anchors "#${known}")
       endforeach()
       if(NOT anchor IN_LIST anchors)
-        document_problem("${document}:${number}" "links to ${target}, but no heading of ${file} makes ${anchor}")
+        document_problem("${document}:${number}" "links to ${target}, but no heading there makes ${anchor}")
       endif()
+    endif()
+  endforeach()
+endfunction()
+
+# A path in a code span that starts with one of the repository's folders (a
+# build's folder aside) names something that exists: files move between rooms.
+function(check_paths number line)
+  string(REGEX MATCHALL "`[A-Za-z0-9_.-]+/[A-Za-z0-9_./-]*`" spans "${line}")
+  foreach(span IN LISTS spans)
+    string(REGEX REPLACE "^`(.*)`$" "\\1" path "${span}")
+    string(REGEX MATCH "^[^/]*" top "${path}")
+    if(top STREQUAL "build" OR NOT IS_DIRECTORY "${SOURCE}/${top}")
+      continue()
+    endif()
+    if(NOT EXISTS "${SOURCE}/${path}")
+      document_problem("${document}:${number}" "names ${path}, which does not exist")
     endif()
   endforeach()
 endfunction()
@@ -111,6 +128,7 @@ function(check_document number line)
   check_quoted_menu_texts(${number} "${line}")
   if(document MATCHES "\\.md$")
     check_links(${number} "${line}")
+    check_paths(${number} "${line}")
   endif()
 endfunction()
 
