@@ -25,3 +25,13 @@ runs_x86_natively() {
   fi
   /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
+
+# "--fresh" when the build folder was configured with a toolchain file that
+# is no longer where its cache says (the file moved): CMake cannot configure
+# that folder again without starting afresh. Nothing otherwise.
+fresh_if_moved() {  # fresh_if_moved BUILD_DIR
+  local cache=$1/CMakeCache.txt toolchain
+  [ -f "$cache" ] || return 0
+  toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$cache")
+  if [ -n "$toolchain" ] && [ ! -f "$toolchain" ]; then echo --fresh; fi
+}

@@ -26,12 +26,13 @@ tool=demo
 . "$here/scripts/common.sh"
 
 build() {  # build PRESET: configures and builds the DLL and the demo host
-  local preset=$1 dir=$root/$1 start
+  local preset=$1 dir=$root/$1 start fresh
   start=$(date +%s)
   if [ ! -f "$dir/build.ninja" ]; then
     say "configuring the $preset build in $dir..."
   fi
-  quietly "$root/$preset-configure.log" cmake -S "$here" --preset "$preset" -B "$dir"
+  fresh=$(fresh_if_moved "$dir")
+  quietly "$root/$preset-configure.log" cmake -S "$here" --preset "$preset" -B "$dir" ${fresh:+"$fresh"}
   say "building the $preset build (a few minutes the first time)..."
   quietly "$root/$preset-build.log" cmake --build "$dir" --target Kestrano kestrano_demo recording_editor
   say "built in $(($(date +%s) - start)) s."

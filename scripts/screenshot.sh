@@ -78,7 +78,8 @@ preset=release
 [ "$choice" = x64 ] && preset=x64-bench
 build=$root/$preset
 say "building the $preset build (a few minutes the first time)..."
-quietly "$root/$preset-configure.log" cmake --preset "$preset" -B "$build"
+fresh=$(fresh_if_moved "$build")
+quietly "$root/$preset-configure.log" cmake --preset "$preset" -B "$build" ${fresh:+"$fresh"}
 quietly "$root/$preset-build.log" cmake --build "$build" --target kestrano_demo plugin_texts
 "$build/wine-run.sh" --prepare-prefix
 # The plug-in's own texts ("<name><TAB><text>"), for the captions and for the

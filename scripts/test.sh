@@ -29,7 +29,9 @@ as_root bash scripts/install-deps.sh
 run_suite() {
   local preset=$1; shift
   step "configuring and building preset $preset"
-  cmake --preset "$preset" >/dev/null
+  local fresh
+  fresh=$(fresh_if_moved "build/$preset")
+  cmake --preset "$preset" ${fresh:+"$fresh"} >/dev/null
   cmake --build --preset "$preset"
   step "running the tests of preset $preset $*"
   ctest --preset "$preset" "$@"
