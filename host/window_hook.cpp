@@ -92,9 +92,9 @@ void InstallHook(HookedRole& role, HWND window) noexcept {
     // message sent down the chain could prove the hook gone: a plug-in above
     // it may keep such a message to itself.
     const LPCSTR property = PropertyName(role);
-    if (::GetPropA(window, property) || ProcedureOf(window) == role.procedure) return;
+    if (::GetPropA(window, property)) return;
     const WNDPROC current = ProcedureOf(window);
-    if (!current) return;
+    if (!current || current == role.procedure) return;
     if (role.window != window) ReleaseFormerWindow(role);
     // Without the property the hook could not pass messages on: better no hook.
     if (!::SetPropA(window, property, reinterpret_cast<HANDLE>(current))) return;
